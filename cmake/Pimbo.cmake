@@ -1,0 +1,45 @@
+# Build settings shared by every folder: which side we build, warnings, text encoding.
+#
+# PIMBO_WINDOWS is true in the MinGW tree, PIMBO_HOST in the native Linux tree.
+if(WIN32)
+  set(PIMBO_WINDOWS TRUE)
+  set(PIMBO_HOST FALSE)
+else()
+  set(PIMBO_WINDOWS FALSE)
+  set(PIMBO_HOST TRUE)
+endif()
+
+# Sources are UTF-8; every string literal becomes code page 932 bytes, as the
+# programs show and store all text in the ANSI code page.
+set(PIMBO_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=CP932)
+
+if(PIMBO_HOST)
+  option(PIMBO_SANITIZE "Build the host tree with AddressSanitizer and UBSan" ON)
+  if(PIMBO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+else()
+  # -static: the programs import only Windows system DLLs and run on a clean Windows.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+endif()
+
+# pimbo_target_defaults(target): warnings and charset for one of our own targets.
+function(pimbo_target_defaults target)
+  target_compile_options(${target} PRIVATE ${PIMBO_WARNINGS} ${PIMBO_CHARSET_FLAGS})
+endfunction()
+
+# pimbo_gui_program(target sources...): a Windows GUI program (no console).
+function(pimbo_gui_program target)
+  add_executable(${target} WIN32 ${ARGN})
+  pimbo_target_defaults(${target})
+endfunction()
+
+# pimbo_wine_test(name target [args...]): a ctest test that runs a Windows program of this
+# tree under Wine. Wine tests share one virtual desktop, one hot key and one mutex name, so
+# they never run at the same time as each other.
+function(pimbo_wine_test name target)
+  add_test(NAME ${name} COMMAND ${target} ${ARGN})
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop TIMEOUT 600)
+endfunction()

@@ -1,0 +1,43 @@
+// Every text the launcher shows or hands to the system, in one place. Literals are UTF-8 in
+// this file and code page 932 in the program (-fexec-charset=CP932).
+#pragma once
+
+// Names the launcher is known by.
+inline constexpr char MUTEX_NAME[] = "Pimbo Pirropirro Mutex";
+inline constexpr char WINDOW_CLASS_NAME[] = "Pimbo Main Window";
+inline constexpr char WINDOW_TITLE[] = "Pimbo";
+inline constexpr char TRAY_TIP[] = "Pimbo";
+inline constexpr char TASKBAR_CREATED[] = "TaskbarCreated";
+inline constexpr char LAUNCHER_FONT_FACE[] = "FixedSys";
+inline constexpr char INI_FILE_FORMAT[] = "%s\\pimbo.ini";
+inline constexpr char EDITOR_FILE_FORMAT[] = "%s\\pimbosetting.exe";
+inline constexpr char LAUNCHER_FILE_TAIL[] = "\\pimbo.exe";
+inline constexpr char HOME_PAGE_URL[] = "https://pimbo.example.org/";
+
+// Hot key.
+inline constexpr char HOTKEY_FAILED_TEXT[] =
+    "ホットキーの設定に失敗しました。\r\n\r\n他のアプリケーションが使っている可能性があります。";
+inline constexpr char HOTKEY_FAILED_CAPTION[] = "Pimbo";
+
+// Notification-area menu.
+inline constexpr char MENU_ABOUT[] = "ﾊﾞｰｼﾞｮﾝ情報(&A)";
+inline constexpr char MENU_HOMEPAGE[] = "ﾎｰﾑﾍﾟｰｼﾞ(&W)";
+inline constexpr char MENU_RESTART[] = "Pimbo 再起動(&R)";
+inline constexpr char MENU_SETTINGS[] = "設定(&O)";
+inline constexpr char MENU_EXIT[] = "終了(&Q)";
+
+// About box: the version line keeps its 25 trailing blanks.
+inline constexpr char ABOUT_TEXT[] = "Pimbo launcher ver1.26                         ";
+inline constexpr char ABOUT_CAPTION[] = "ﾊﾞｰｼﾞｮﾝ情報";
+
+// Ending the Windows session.
+inline constexpr char EXITWIN_CAPTION_PREFIX[] = "Pimbo - ";
+inline constexpr char EXITWIN_QUESTION_FORMAT[] = "%s しますか？";
+inline constexpr char EXITWIN_LABEL_SHUTDOWN[] = "シャットダウン";
+inline constexpr char EXITWIN_LABEL_REBOOT[] = "リブート";
+inline constexpr char EXITWIN_LABEL_LOGOFF[] = "ログオフ";
+inline constexpr char SHUTDOWN_PRIVILEGE[] = "SeShutdownPrivilege";
+
+// Verbs and libraries bound at run time.
+inline constexpr char VERB_OPEN[] = "open";
+inline constexpr char VERB_EXPLORE[] = "explore";

@@ -1,0 +1,109 @@
+// The layout of pimbo.ini: section and key names, the settings' defaults, the command types
+// and operation codes, and the CommandRecord list that both programs build from the file.
+#pragma once
+
+#include <cstdint>
+
+// Sections and keys.
+inline constexpr char SETTINGS_SECTION[] = "settings";
+inline constexpr char COMMANDS_SECTION[] = "commands";
+inline constexpr char KEY_HOT_KEY[] = "hot key";
+inline constexpr char KEY_FG_COLOR[] = "FGColor";
+inline constexpr char KEY_BG_COLOR[] = "BGColor";
+inline constexpr char KEY_XPOINT[] = "XPOINT";
+inline constexpr char KEY_YPOINT[] = "YPOINT";
+inline constexpr char KEY_HIDE_TIME[] = "HIDE TIME";
+inline constexpr char KEY_NO_TRAY[] = "NoTray";
+inline constexpr char KEY_COMMAND_COUNT[] = "command count";
+// Stems of the numbered command keys ("command name0", "command key0", ...).
+inline constexpr char STEM_COMMAND_NAME[] = "command name";
+inline constexpr char STEM_COMMAND_KEY[] = "command key";
+inline constexpr char STEM_COMMAND_TYPE[] = "command type";
+inline constexpr char STEM_COMMAND_EXE[] = "command exe";
+inline constexpr char STEM_COMMAND_FILE[] = "command file";
+
+// Defaults of the settings keys (the colours default to system colours, read at run time).
+inline constexpr int DEFAULT_HOT_KEY = 305;  // 0x0131: MOD_ALT with the "1" key
+inline constexpr int DEFAULT_POINT = -1;     // both -1: centred on the desktop
+inline constexpr int DEFAULT_HIDE_TIME = 2;  // HIDE_AFTER_1S
+inline constexpr int DEFAULT_NO_TRAY = 0;
+
+// "HIDE TIME" values.
+enum HideTime {
+  HIDE_BEFORE = 0,
+  HIDE_AFTER = 1,
+  HIDE_AFTER_1S = 2,
+  HIDE_AFTER_2S = 3,
+  HIDE_AFTER_3S = 4,
+};
+
+// Command types ("command type").
+enum CommandType {
+  CMD_APP = 0,
+  CMD_FOLDER = 1,
+  CMD_EXIT_WINDOWS = 2,
+  CMD_SCREENSAVER = 3,
+  CMD_CONTROL = 4,
+  CMD_EMPTY_RECYCLE_BIN = 5,
+  CMD_DESKTOP_FOLDER = 6,
+};
+
+// Operation codes, stored as one decimal digit in "command exe".
+enum FolderOperation { FOLDER_OPEN = 0, FOLDER_EXPLORE = 1 };
+enum ExitWindowsOperation {
+  EXITWIN_SHUTDOWN = 0,
+  EXITWIN_REBOOT = 1,
+  EXITWIN_LOGOFF = 2,
+  EXITWIN_DIALOG = 3,
+};
+enum ControlOperation {
+  CONTROL_SETTINGS = 0,
+  CONTROL_EXIT = 1,
+  CONTROL_RESTART = 2,
+  CONTROL_FORCED_RESTART = 3,
+};
+
+// Longest texts kept when a command is read (bytes, without the terminating NUL).
+inline constexpr int COMMAND_NAME_LIMIT = 255;
+inline constexpr int COMMAND_KEY_LIMIT = 32;
+inline constexpr int COMMAND_EXE_LIMIT = 255;
+inline constexpr int COMMAND_FILE_LIMIT_LAUNCHER = 255;
+inline constexpr int COMMAND_FILE_LIMIT_EDITOR = 1023;
+
+// A hand-edited "command count" can claim any number; no real list comes near this, and it
+// keeps a count of 2147483647 from making the programs loop for hours or exhaust memory.
+inline constexpr int COMMAND_COUNT_LIMIT = 65536;
+
+// One configured command. Records form a doubly linked list in file order; each record and
+// each of its texts is a PlatformAlloc block owned by the list.
+struct CommandRecord {
+  CommandRecord* next;
+  CommandRecord* prev;
+  char* name;
+  char* key;  // launch key
+  std::int32_t type;
+  char* exe;   // launcher: null when empty
+  char* file;  // launcher: null when empty
+};
+
+struct CommandList {
+  CommandRecord* head = nullptr;
+  CommandRecord* tail = nullptr;
+  int count = 0;
+};
+
+// How a program holds what it reads: the launcher keeps empty exe/file texts as null and cuts
+// "command file" to 255 bytes; the editor never holds a null text and keeps 1023 bytes of it.
+enum class CommandReader { Launcher, Editor };
+
+// Builds *list (which must be empty) from the "commands" section of the file at iniPath.
+// Validates nothing: missing keys give empty texts and type 0. A missing file gives no commands.
+void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
+
+// Releases every record of *list and its texts, walking from the head; leaves *list empty.
+void FreeCommandList(CommandList* list);
+
+// Editor: writes the list, head to tail, and "command count" into the file at iniPath,
+// keeping everything else the file holds (lives in config_save.cpp). Null texts are written
+// as empty ones. Returns the result of the save (callers may ignore it).
+int SaveCommands(const char* iniPath, const CommandList& list);

@@ -1,0 +1,30 @@
+// The seam between the portable core and the platform it runs on.
+//
+// Everything in profile/ and in the window-free parts of launcher/ and setting/ reaches the
+// operating system only through these few routines. platform_win.cpp implements them with
+// the Win32 calls the programs use; platform_posix.cpp implements them on Linux so that the
+// same core builds, is unit-tested under the sanitizers, fuzzed and benchmarked there.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Memory for command and candidate records. On Windows the launcher's process heap
+// (HeapAlloc with HEAP_NO_SERIALIZE, zero-filled); malloc/calloc on the host. Null on failure.
+void* PlatformAlloc(std::size_t size);
+// Releases a block from PlatformAlloc; a null block is ignored.
+void PlatformFree(void* block);
+
+// True when byte starts a double-byte character in the ANSI code page (932):
+// IsDBCSLeadByte on Windows, the code page 932 lead-byte ranges on the host.
+bool PlatformIsLeadByte(unsigned char byte);
+
+// Reads the whole file at path into *out. False (and *out cleared) when the file cannot be
+// opened, sized or read.
+bool PlatformReadFile(const char* path, std::string* out);
+
+// Replaces the file at path with size bytes of data as one step: the data goes to a new file
+// beside it, is flushed, and only then takes the place of the old file. On any failure the
+// old file is left byte for byte as it was and no temporary file remains. A missing file is
+// created the same way. True when the new content is in place.
+bool PlatformReplaceFile(const char* path, const char* data, std::size_t size);
