@@ -1,0 +1,52 @@
+# Pimbo's front door. `make run` and `make test` first install what this Debian machine lacks.
+#
+#   make run    build, lay out build/run with a sample pimbo.ini, start the launcher under Wine
+#   make stop   stop the launcher, Wine and the X display that `make run` started
+#   make test   build everything and run every test (host, Windows under Wine, end to end)
+#   make fuzz   run the profile fuzzer for FUZZ_SECONDS (default 600)
+#   make clean  remove the build folder (the Wine prefix with it)
+
+BUILD       := build
+HOST_DIR    := $(BUILD)/host
+WIN_DIR     := $(BUILD)/win
+RUN_DIR     := $(BUILD)/run
+FUZZ_SECONDS ?= 600
+JOBS        ?= 2
+CTEST_JOBS  ?= 2
+
+.PHONY: all deps configure build run stop test fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(WIN_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DPIMBO_WERROR=ON
+
+$(HOST_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(HOST_DIR) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIMBO_WERROR=ON -DPIMBO_WIN_BUILD_DIR=$(CURDIR)/$(WIN_DIR)
+
+configure: deps $(WIN_DIR)/CMakeCache.txt $(HOST_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(WIN_DIR) -j $(JOBS)
+	cmake --build $(HOST_DIR) -j $(JOBS)
+
+run: build
+	@scripts/run-launcher $(WIN_DIR) $(RUN_DIR)
+
+stop:
+	@PIMBO_WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix scripts/winenv --stop
+
+test: build
+	@scripts/winenv ctest --test-dir $(HOST_DIR) --output-on-failure -j $(CTEST_JOBS)
+
+fuzz: build
+	$(HOST_DIR)/tests/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) tests/fuzz/corpus
+
+clean:
+	-@PIMBO_WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix scripts/winenv --stop
+	rm -rf $(BUILD)
