@@ -27,3 +27,47 @@ CommandRecord* FindCommandByKey(CommandRecord* head, const char* text);
 void BuildCandidates(CommandRecord* head, const char* text, Candidate** list, int* counter);
 // Releases every record of list; the caller sets its head to null.
 void FreeCandidates(Candidate* list);
+
+// What typing one character did to the input text (the WM_CHAR rules).
+enum class TypingOutcome {
+  Ignored,   // not a printable single-byte character: the text is unchanged
+  Dropped,   // the text already held 63 bytes (a long display line): emptied, character lost
+  Refused,   // no launch key begins with the longer text: the character was removed again
+  Accepted,  // appended; no launch key equals the text yet
+  Matched,   // appended, and the text equals the launch key of command, which is to run now
+};
+
+struct TypingResult {
+  TypingOutcome outcome;
+  CommandRecord* command;  // set for Matched only
+};
+
+// True for the characters that typing can append: the bytes 0x20 to 0x7E.
+bool IsTypedCharacter(int ch);
+
+// Applies one typed character (ch taken as a signed byte) to inputText (INPUT_TEXT_SIZE bytes).
+TypingResult TypeCharacter(char* inputText, int ch, CommandRecord* head);
+
+// How many leading bytes of the first candidate's key Tab completes to: the whole key when it
+// is the only candidate, otherwise the first position below its length where another
+// candidate's key differs (a shorter key differs at its terminator), or 0 when none does.
+std::size_t CompletionLength(const Candidate* list);
+
+// Tab: extends inputText to the completion of list when that is longer than the text, and
+// returns true; returns false when there is nothing to complete (the caller lists the
+// candidates instead).
+bool CompleteInput(char* inputText, const Candidate* list);
+
+// Rewrites inputText (INPUT_TEXT_SIZE bytes, holding the launch key) into the line shown after
+// a launch: the key's first 10 bytes padded with blanks to 10, then the name, cut to the 63
+// bytes of text the line holds. Neither cut leaves half of a double-byte character.
+void WriteDisplayLine(char* inputText, const char* name);
+
+// Room for one column text of the candidate list and its terminator.
+inline constexpr std::size_t LIST_TEXT_SIZE = 24;
+
+// The key column of the list: a key of 10 bytes or more as its first 8 bytes and "..".
+// Returns the length written to out.
+std::size_t ListKeyText(const char* key, char (&out)[LIST_TEXT_SIZE]);
+// The name column of the list: a name of more than 20 bytes as its first 18 bytes and "..".
+std::size_t ListNameText(const char* name, char (&out)[LIST_TEXT_SIZE]);
