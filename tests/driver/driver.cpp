@@ -1,0 +1,603 @@
+// The end-to-end driver's implementation: folders, processes, windows, keys and probe logs.
+#include "driver.h"
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+
+// Wide form of a path with the "\\?\" prefix, so that folders deeper than 260 bytes can be
+// made, filled and removed.
+std::wstring LongPath(std::string const& path) {
+  int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+  if (n > 1) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  return L"\\\\?\\" + wide;
+}
+
+void RemoveTree(std::wstring const& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = path + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+std::string EnvOr(const char* name, std::string const& fallback) {
+  char buffer[4096];
+  DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : fallback;
+}
+
+std::string ImagePath(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return "";
+  char buffer[32768];
+  DWORD size = sizeof buffer;
+  std::string path;
+  if (QueryFullProcessImageNameA(process, 0, buffer, &size)) path.assign(buffer, size);
+  CloseHandle(process);
+  return path;
+}
+
+template <class Visit>
+void ForEachProcess(Visit visit) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID != GetCurrentProcessId()) visit(entry);
+  }
+  CloseHandle(snapshot);
+}
+
+bool StartsWithText(std::string const& text, std::string const& prefix) {
+  return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+void AddKey(std::vector<INPUT>& inputs, WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  inputs.push_back(input);
+}
+
+bool SendInputs(std::vector<INPUT>& inputs) {
+  UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return sent == inputs.size();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Waiting
+
+bool WaitUntil(std::function<bool()> const& condition, DWORD timeoutMs) {
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return condition();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+bool StaysFalse(std::function<bool()> const& condition, DWORD quietMs) {
+  return !WaitUntil(condition, quietMs);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paths and files
+
+std::string WinePath(std::string const& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string LauncherExe() {
+  return EnvOr("PIMBO_E2E_LAUNCHER", WinePath(PIMBO_E2E_LAUNCHER_UNIX_PATH));
+}
+
+std::string ProbeExe() {
+  return EnvOr("PIMBO_E2E_PROBE", WinePath(PIMBO_E2E_PROBE_UNIX_PATH));
+}
+
+std::string IniText(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (std::string const& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::string ReadFileBytes(std::string const& path) {
+  HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string bytes;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+TestFolder::TestFolder(std::string const& tag, size_t minPathLength) {
+  static unsigned counter = 0;
+  char temp[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return;
+  std::string base = std::string(temp, n);
+  if (base.back() == '\\') base.pop_back();
+  base += "\\pimbo-e2e";
+  CreateDirectoryW(LongPath(base).c_str(), nullptr);
+
+  removeRoot_ = base + "\\" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+  RemoveTree(LongPath(removeRoot_));  // left over from a killed run with the same pid
+  if (!CreateDirectoryW(LongPath(removeRoot_).c_str(), nullptr)) return;
+  path_ = removeRoot_;
+  // Nested folders of up to 40 bytes each; the last two share the rest evenly, so that the
+  // path ends at exactly minPathLength bytes whenever that is reachable.
+  while (path_.size() < minPathLength) {
+    size_t need = minPathLength - path_.size();
+    size_t segment = need >= 82 ? 40 : need > 41 ? need / 2 : need > 1 ? need - 1 : 1;
+    path_ += "\\" + std::string(segment, 'd');
+    if (!CreateDirectoryW(LongPath(path_).c_str(), nullptr)) return;
+  }
+  ok_ = true;
+}
+
+TestFolder::~TestFolder() {
+  if (removeRoot_.empty()) return;
+  StopProcessesIn(removeRoot_);
+  // A process that has just ended may still hold its executable open for a moment.
+  WaitUntil(
+      [&] {
+        RemoveTree(LongPath(removeRoot_));
+        return GetFileAttributesW(LongPath(removeRoot_).c_str()) == INVALID_FILE_ATTRIBUTES;
+      },
+      5000);
+}
+
+std::string TestFolder::PathOf(std::string const& name) const { return path_ + "\\" + name; }
+
+bool TestFolder::WriteFile(std::string const& name, std::string const& bytes) const {
+  HANDLE file = CreateFileW(LongPath(PathOf(name)).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool TestFolder::Exists(std::string const& name) const {
+  return GetFileAttributesW(LongPath(PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool TestFolder::CopyIn(std::string const& source, std::string const& name) const {
+  return ok_ && CopyFileW(LongPath(source).c_str(), LongPath(PathOf(name)).c_str(), FALSE);
+}
+
+bool TestFolder::InstallLauncher() const { return CopyIn(LauncherExe(), "pimbo.exe"); }
+
+bool TestFolder::InstallProbe(std::string const& name) const { return CopyIn(ProbeExe(), name); }
+
+// ---------------------------------------------------------------------------------------------
+// Processes
+
+Process::~Process() {
+  if (Running()) Stop();
+  Release();
+}
+
+Process::Process(Process&& other) noexcept
+    : process_(other.process_), pid_(other.pid_), error_(other.error_) {
+  other.process_ = nullptr;
+  other.pid_ = 0;
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    if (Running()) Stop();
+    Release();
+    process_ = other.process_;
+    pid_ = other.pid_;
+    error_ = other.error_;
+    other.process_ = nullptr;
+    other.pid_ = 0;
+  }
+  return *this;
+}
+
+void Process::Release() {
+  if (process_) CloseHandle(process_);
+  process_ = nullptr;
+}
+
+Process Process::Start(std::string const& exe, std::string const& args,
+                       std::string const& workDir) {
+  Process result;
+  std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
+    result.error_ = GetLastError();
+    return result;
+  }
+  CloseHandle(info.hThread);
+  result.process_ = info.hProcess;
+  result.pid_ = info.dwProcessId;
+  return result;
+}
+
+Process Process::Attach(DWORD pid) {
+  Process result;
+  result.process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION,
+                                FALSE, pid);
+  if (result.process_) {
+    result.pid_ = pid;
+  } else {
+    result.error_ = GetLastError();
+  }
+  return result;
+}
+
+bool Process::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(DWORD timeoutMs) const {
+  return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool Process::Stop(DWORD timeoutMs) {
+  if (!Running()) return true;
+  for (HWND window : TopLevelWindows(pid_)) PostMessageA(window, WM_CLOSE, 0, 0);
+  if (WaitExit(timeoutMs)) return true;
+  TerminateProcess(process_, 1);
+  WaitExit(5000);
+  return false;
+}
+
+void StopProcessesIn(std::string const& folder) {
+  std::vector<DWORD> pids;
+  ForEachProcess([&](PROCESSENTRY32 const& entry) {
+    if (StartsWithText(ImagePath(entry.th32ProcessID), folder + "\\")) {
+      pids.push_back(entry.th32ProcessID);
+    }
+  });
+  for (DWORD pid : pids) Process::Attach(pid).Stop();
+}
+
+std::vector<DWORD> ProcessesIn(std::string const& folder, std::string const& exeName) {
+  std::vector<DWORD> pids;
+  ForEachProcess([&](PROCESSENTRY32 const& entry) {
+    if (SameText(ImagePath(entry.th32ProcessID), folder + "\\" + exeName)) {
+      pids.push_back(entry.th32ProcessID);
+    }
+  });
+  return pids;
+}
+
+int CountProcesses(std::string const& exeName) {
+  int count = 0;
+  ForEachProcess([&](PROCESSENTRY32 const& entry) { count += SameText(entry.szExeFile, exeName); });
+  return count;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The launcher
+
+Process StartLauncher(TestFolder const& folder) {
+  std::string const& path = folder.Path();
+  std::string parent = path.substr(0, path.find_last_of('\\'));
+  return Process::Start(folder.PathOf("pimbo.exe"), "", parent);
+}
+
+HWND FindLauncherWindow(DWORD pid) {
+  std::vector<HWND> windows = TopLevelWindows(pid, LAUNCHER_CLASS, LAUNCHER_TITLE);
+  return windows.empty() ? nullptr : windows.front();
+}
+
+HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs) {
+  return WaitForWindow(pid, LAUNCHER_CLASS, LAUNCHER_TITLE, false, timeoutMs);
+}
+
+DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs) {
+  HWND window = FindLauncherWindow(launcher.Id());
+  if (!window || !Post(window, WM_CLOSE)) return STILL_ACTIVE;
+  launcher.WaitExit(timeoutMs);
+  return launcher.ExitCode();
+}
+
+bool Responds(HWND window, DWORD timeoutMs) { return Send(window, WM_NULL, 0, 0, nullptr, timeoutMs); }
+
+// ---------------------------------------------------------------------------------------------
+// Windows and message boxes
+
+std::string WindowText(HWND window) {
+  char buffer[4096];
+  DWORD_PTR length = 0;
+  // WM_GETTEXT reaches the control itself; GetWindowTextA would only read the name the
+  // system keeps for a window of another process.
+  if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                          SMTO_ABORTIFHUNG, 5000, &length)) {
+    return std::string(buffer, length < sizeof buffer ? length : 0);
+  }
+  int n = GetWindowTextA(window, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? n : 0);
+}
+
+std::string ClassOf(HWND window) {
+  char buffer[256];
+  int n = GetClassNameA(window, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? n : 0);
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, const char* className, const char* title,
+                                  bool visibleOnly) {
+  struct Filter {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    bool visibleOnly;
+    std::vector<HWND> found;
+  } filter{pid, className, title, visibleOnly, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        Filter& f = *reinterpret_cast<Filter*>(param);
+        if (ProcessOf(window) != f.pid) return TRUE;
+        if (f.visibleOnly && !IsWindowVisible(window)) return TRUE;
+        if (f.className && ClassOf(window) != f.className) return TRUE;
+        if (f.title) {
+          char text[512];
+          int n = GetWindowTextA(window, text, sizeof text);
+          if (std::string(text, n > 0 ? n : 0) != f.title) return TRUE;
+        }
+        f.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&filter));
+  return filter.found;
+}
+
+HWND WaitForWindow(DWORD pid, const char* className, const char* title, bool visibleOnly,
+                   DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        std::vector<HWND> windows = TopLevelWindows(pid, className, title, visibleOnly);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool WaitVisible(HWND window, bool visible, DWORD timeoutMs) {
+  return WaitUntil([&] { return IsWindow(window) && (IsWindowVisible(window) != 0) == visible; },
+                   timeoutMs);
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+  return WaitUntil([&] { return !IsWindow(window); }, timeoutMs);
+}
+
+HWND WaitForMessageBox(DWORD pid, std::string const& caption, DWORD timeoutMs) {
+  return WaitForWindow(pid, "#32770", caption.c_str(), true, timeoutMs);
+}
+
+std::string MessageBoxText(HWND box) {
+  std::vector<HWND> statics;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM param) -> BOOL {
+        if (ClassOf(child) == "Static") reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&statics));
+  std::string text;
+  for (HWND child : statics) {
+    std::string part = WindowText(child);
+    if (part.empty()) continue;
+    if (!text.empty()) text += "\n";
+    text += part;
+  }
+  return text;
+}
+
+bool DismissMessageBox(HWND box, int buttonId) {
+  return Post(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0) && WaitGone(box);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+bool PressHotKey(UINT modifiers, WORD vk) {
+  std::vector<WORD> held;
+  if (modifiers & MOD_CONTROL) held.push_back(VK_CONTROL);
+  if (modifiers & MOD_SHIFT) held.push_back(VK_SHIFT);
+  if (modifiers & MOD_ALT) held.push_back(VK_MENU);
+  if (modifiers & MOD_WIN) held.push_back(VK_LWIN);
+  std::vector<INPUT> inputs;
+  for (WORD key : held) AddKey(inputs, key, false);
+  AddKey(inputs, vk, false);
+  AddKey(inputs, vk, true);
+  for (auto key = held.rbegin(); key != held.rend(); ++key) AddKey(inputs, *key, true);
+  return SendInputs(inputs);
+}
+
+bool PressKey(WORD vk) { return PressHotKey(0, vk); }
+
+bool TypeText(std::string const& text) {
+  for (char ch : text) {
+    SHORT scan = VkKeyScanA(ch);
+    if (scan == -1) return false;
+    UINT modifiers = 0;
+    if (HIBYTE(scan) & 1) modifiers |= MOD_SHIFT;
+    if (HIBYTE(scan) & 2) modifiers |= MOD_CONTROL;
+    if (HIBYTE(scan) & 4) modifiers |= MOD_ALT;
+    if (!PressHotKey(modifiers, LOBYTE(scan))) return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+bool Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return PostMessageA(window, msg, wParam, lParam) != 0;
+}
+
+bool Send(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result,
+          DWORD timeoutMs) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(window, msg, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
+    return false;
+  }
+  if (result) *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notification area and menus
+
+bool TrayIconExists(HWND owner, UINT id) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = owner;
+  data.uID = id;
+  data.uFlags = 0;
+  return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs) {
+  return WaitForWindow(pid, "#32768", nullptr, true, timeoutMs);
+}
+
+bool NoPopupMenu(DWORD pid) { return TopLevelWindows(pid, "#32768", nullptr, true).empty(); }
+
+std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error) {
+  std::vector<MenuItem> items;
+  LRESULT handle = 0;
+  if (!Send(popup, MN_GETHMENU, 0, 0, &handle) || !handle) {
+    if (error) *error = "MN_GETHMENU gave no menu";
+    return items;
+  }
+  HMENU menu = reinterpret_cast<HMENU>(handle);
+  SetLastError(0xdeadbeef);
+  int count = GetMenuItemCount(menu);
+  if (count < 0) {
+    if (error) *error = "GetMenuItemCount failed, error " + std::to_string(GetLastError());
+    return items;
+  }
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
+      if (error) *error = "GetMenuItemInfoA failed for item " + std::to_string(i);
+      return {};
+    }
+    MenuItem item;
+    item.id = info.wID;
+    item.separator = (info.fType & MFT_SEPARATOR) != 0;
+    int n = GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    item.text.assign(text, n > 0 ? n : 0);
+    items.push_back(item);
+  }
+  return items;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The probe's log
+
+std::vector<ProbeRecord> ReadProbeLog(std::string const& path) {
+  std::vector<ProbeRecord> records;
+  std::string bytes = ReadFileBytes(path);
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) break;  // a line still being written
+    std::string line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ProbeRecord record;
+    size_t cmd = line.find("\tcmd=");
+    if (cmd != std::string::npos) record.commandLine = line.substr(cmd + 5);
+    std::string fields = line.substr(0, cmd) + "\t";
+    for (size_t at = 0, tab; (tab = fields.find('\t', at)) != std::string::npos; at = tab + 1) {
+      std::string field = fields.substr(at, tab - at);
+      size_t eq = field.find('=');
+      if (eq == std::string::npos) continue;
+      std::string name = field.substr(0, eq), value = field.substr(eq + 1);
+      if (name == "seq") record.seq = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+      if (name == "pid") record.pid = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
+      if (name == "mutex") record.mutexHeld = value == "held";
+      if (name == "module") record.module = value;
+      if (name == "cwd") record.workDir = value;
+    }
+    records.push_back(record);
+  }
+  return records;
+}
+
+bool SameText(std::string const& a, std::string const& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,253 @@
+// The end-to-end test driver: starts the real programs in throw-away folders under Wine and
+// looks at them from outside, the way a user would (windows, message boxes, keys, files).
+//
+// Typical test:
+//
+//   e2e::TestFolder folder("defaults");                  // %TEMP%\pimbo-e2e\defaults-<pid>-<n>
+//   ASSERT_TRUE(folder.InstallLauncher());               // copies the built pimbo.exe
+//   ASSERT_TRUE(folder.WriteFile("pimbo.ini", e2e::IniText({"[settings]", "XPOINT=100"})));
+//   e2e::Process launcher = e2e::StartLauncher(folder);  // CreateProcessA, cwd = folder's parent
+//   HWND window = e2e::WaitForLauncherWindow(launcher.Id());
+//   ASSERT_TRUE(window);
+//   ASSERT_TRUE(e2e::PressHotKey(MOD_ALT, '1'));
+//   EXPECT_TRUE(e2e::WaitVisible(window, true));
+//   EXPECT_EQ(e2e::CloseLauncher(launcher), 0u);        // WM_CLOSE, wait, exit code
+//
+// Cleanup: Process stops the process it owns when it goes out of scope, and TestFolder stops
+// every process whose executable lies inside the folder (a restarted launcher, the stand-in
+// editor) before it deletes the folder; so a failed ASSERT leaves nothing running. Declare the
+// TestFolder before the Process objects that use it.
+//
+// Waiting: every wait polls (every 10 ms, pumping the calling thread's messages) until its
+// condition holds or its timeout passes; the default timeout is long because CI runs Wine on
+// two loaded cores. Only "nothing happens" checks wait for a fixed quiet period.
+//
+// Texts: test sources are compiled with -fexec-charset=CP932, so a Japanese literal in a test
+// is already the code page 932 bytes that the programs show and store.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Default timeout of every wait, and the quiet period of "nothing happens" checks.
+inline constexpr DWORD WAIT_MS = 30000;
+inline constexpr DWORD QUIET_MS = 700;
+
+// ---------------------------------------------------------------------------------------------
+// Waiting
+
+// Polls condition every 10 ms, pumping this thread's messages, until it is true (returns true)
+// or timeoutMs has passed (returns false).
+bool WaitUntil(std::function<bool()> const& condition, DWORD timeoutMs = WAIT_MS);
+// True when condition stays false for the whole of quietMs.
+bool StaysFalse(std::function<bool()> const& condition, DWORD quietMs = QUIET_MS);
+
+// ---------------------------------------------------------------------------------------------
+// Paths and files
+
+// The Windows form of a Unix path (Wine maps / to drive Z:): "/a/b" -> "Z:\a\b".
+std::string WinePath(std::string const& unixPath);
+// The built programs. PIMBO_E2E_LAUNCHER / PIMBO_E2E_PROBE in the environment override them.
+std::string LauncherExe();
+std::string ProbeExe();
+// Joins lines with CR LF (and ends the last one), as the settings editor writes pimbo.ini.
+std::string IniText(std::initializer_list<std::string> lines);
+// Whole content of a file, or "" when it cannot be read.
+std::string ReadFileBytes(std::string const& path);
+
+// A fresh folder under %TEMP%\pimbo-e2e, removed (after stopping every process whose
+// executable lies inside it) when the object goes out of scope.
+class TestFolder {
+ public:
+  // tag: a short name for the folder. minPathLength: when nonzero, nested subfolders
+  // ("dddd...") are added until the folder's path is at least that many bytes long; the
+  // folder is then created with the wide API, which has no 260-byte limit. Check Ok().
+  explicit TestFolder(std::string const& tag, size_t minPathLength = 0);
+  ~TestFolder();
+  TestFolder(TestFolder const&) = delete;
+  TestFolder& operator=(TestFolder const&) = delete;
+
+  bool Ok() const { return ok_; }
+  // The folder's Windows path, without a trailing backslash.
+  std::string const& Path() const { return path_; }
+  // Path() + "\" + name.
+  std::string PathOf(std::string const& name) const;
+  // Writes bytes as they are (no newline conversion) to the file name in the folder.
+  bool WriteFile(std::string const& name, std::string const& bytes) const;
+  bool Exists(std::string const& name) const;
+  // Copies a file into the folder under name.
+  bool CopyIn(std::string const& source, std::string const& name) const;
+  // Copies the built pimbo.exe in as pimbo.exe.
+  bool InstallLauncher() const;
+  // Copies the probe in under name: "pimbosetting.exe" stands in for the settings editor.
+  bool InstallProbe(std::string const& name = "probe.exe") const;
+
+ private:
+  std::string path_;
+  std::string removeRoot_;  // the outermost folder this object created
+  bool ok_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Processes
+
+// Owns one process (and its handles). The destructor stops a process that still runs: WM_CLOSE
+// to its top-level windows, a wait, then TerminateProcess.
+class Process {
+ public:
+  Process() = default;
+  ~Process();
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(Process const&) = delete;
+  Process& operator=(Process const&) = delete;
+
+  // CreateProcessA of "exe" args with the given working directory ("" = the caller's). The
+  // result is empty (Started() false) when the call fails; Error() tells why.
+  static Process Start(std::string const& exe, std::string const& args = "",
+                       std::string const& workDir = "");
+  // Opens a process that someone else started (a restarted launcher, the editor).
+  static Process Attach(DWORD pid);
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Id() const { return pid_; }
+  HANDLE Handle() const { return process_; }
+  DWORD Error() const { return error_; }
+  bool Running() const;
+  // Waits for the process to end; true when it did within the timeout.
+  bool WaitExit(DWORD timeoutMs = WAIT_MS) const;
+  // Exit code, or STILL_ACTIVE while the process runs.
+  DWORD ExitCode() const;
+  // Ends the process: WM_CLOSE to each of its top-level windows, up to timeoutMs for it to
+  // end, then TerminateProcess. True when it ended by itself.
+  bool Stop(DWORD timeoutMs = 5000);
+
+ private:
+  void Release();
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  DWORD error_ = 0;
+};
+
+// Stops every process whose executable lies inside folder (see Process::Stop).
+void StopProcessesIn(std::string const& folder);
+// Ids of the running processes whose executable is folder\exeName (case-insensitive).
+std::vector<DWORD> ProcessesIn(std::string const& folder, std::string const& exeName);
+// Number of running processes named exeName in this Wine session (tool-help snapshot).
+int CountProcesses(std::string const& exeName);
+
+// ---------------------------------------------------------------------------------------------
+// The launcher
+
+// The launcher's window class and title.
+inline constexpr char LAUNCHER_CLASS[] = "Pimbo Main Window";
+inline constexpr char LAUNCHER_TITLE[] = "Pimbo";
+// Its menu command identifiers and private message numbers.
+inline constexpr UINT IDM_ABOUT = 40001;
+inline constexpr UINT IDM_EXIT = 40002;
+inline constexpr UINT IDM_SETTINGS = 40003;
+inline constexpr UINT IDM_HOMEPAGE = 40004;
+inline constexpr UINT IDM_RESTART = 40006;
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 183;
+inline constexpr UINT TRAY_ICON_ID = 32;
+inline constexpr char MUTEX_NAME[] = "Pimbo Pirropirro Mutex";
+
+// Starts folder\pimbo.exe. Its working directory is the folder's parent, so that a launcher
+// that looked for pimbo.ini in the working directory instead of beside itself would fail.
+Process StartLauncher(TestFolder const& folder);
+// The launcher window (class and title above) of process pid, or null.
+HWND FindLauncherWindow(DWORD pid);
+HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs = WAIT_MS);
+// Posts WM_CLOSE to the launcher's window and waits for the process to end. Returns its exit
+// code, or STILL_ACTIVE when it did not end (or had no window).
+DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs = WAIT_MS);
+// True when the process answers a message sent to its window (it is not stuck).
+bool Responds(HWND window, DWORD timeoutMs = 5000);
+
+// ---------------------------------------------------------------------------------------------
+// Windows and message boxes
+
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+DWORD ProcessOf(HWND window);
+// Top-level windows of process pid, optionally of one class and/or title (null: any).
+std::vector<HWND> TopLevelWindows(DWORD pid, const char* className = nullptr,
+                                  const char* title = nullptr, bool visibleOnly = false);
+HWND WaitForWindow(DWORD pid, const char* className, const char* title,
+                   bool visibleOnly = false, DWORD timeoutMs = WAIT_MS);
+// Waits until IsWindowVisible(window) equals visible.
+bool WaitVisible(HWND window, bool visible, DWORD timeoutMs = WAIT_MS);
+// Waits until the window no longer exists.
+bool WaitGone(HWND window, DWORD timeoutMs = WAIT_MS);
+
+// A message box (dialog class "#32770") of process pid with this caption, once it is visible.
+HWND WaitForMessageBox(DWORD pid, std::string const& caption, DWORD timeoutMs = WAIT_MS);
+// The message of a message box: the texts of its "Static" children that have text, joined by
+// "\n" (a message box has one: the icon static has none).
+std::string MessageBoxText(HWND box);
+// Ends the box as if its button id had been pressed, and waits until it is gone.
+bool DismissMessageBox(HWND box, int buttonId = IDOK);
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard (SendInput: the keys go to whichever window has the focus, as a user's would)
+
+// Presses the modifiers (MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN) and the key, then releases
+// all in reverse order.
+bool PressHotKey(UINT modifiers, WORD vk);
+// Presses and releases one virtual key.
+bool PressKey(WORD vk);
+// Types printable ASCII text, with Shift where the keyboard layout needs it.
+bool TypeText(std::string const& text);
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+bool Post(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// SendMessageTimeoutA; false when the call failed or timed out.
+bool Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0, LRESULT* result = nullptr,
+          DWORD timeoutMs = 5000);
+
+// ---------------------------------------------------------------------------------------------
+// Notification area and menus
+
+// True when the notification area holds the icon (owner, id): a NIM_MODIFY that changes
+// nothing succeeds only for an icon that exists.
+bool TrayIconExists(HWND owner, UINT id);
+// The visible popup menu window (class "#32768") of process pid.
+HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs = WAIT_MS);
+// True when process pid shows no popup menu.
+bool NoPopupMenu(DWORD pid);
+
+struct MenuItem {
+  UINT id;          // command identifier, 0 for a separator
+  bool separator;
+  std::string text; // as GetMenuStringA gives it, "&" included
+};
+// Items of the menu shown in popup (MN_GETHMENU). Empty with *error set when the menu cannot be
+// read from this process.
+std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error);
+
+// ---------------------------------------------------------------------------------------------
+// The probe's log (see tests/probe/probe.cpp)
+
+struct ProbeRecord {
+  unsigned seq = 0;
+  DWORD pid = 0;
+  bool mutexHeld = false;
+  std::string module;       // full path of the probe's executable
+  std::string workDir;      // its working directory
+  std::string commandLine;  // its command line as GetCommandLineA gave it
+};
+// Records of the log at path (folder.PathOf("probe.log") for a probe in folder).
+std::vector<ProbeRecord> ReadProbeLog(std::string const& path);
+
+// Case-insensitive equality of two paths or names (ASCII letters only).
+bool SameText(std::string const& a, std::string const& b);
+
+}  // namespace e2e
