@@ -175,3 +175,13 @@ std::size_t ListKeyText(const char* key, char (&out)[LIST_TEXT_SIZE]) {
 std::size_t ListNameText(const char* name, char (&out)[LIST_TEXT_SIZE]) {
   return ShortenListText(TextOrEmpty(name), 20, 18, out);
 }
+
+void RemoveLastCharacter(char* text) {
+  char* last = nullptr;
+  for (char* p = text; *p != '\0'; p = NextChar(p)) {
+    last = p;
+  }
+  if (last != nullptr) {
+    *last = '\0';
+  }
+}

@@ -71,3 +71,7 @@ inline constexpr std::size_t LIST_TEXT_SIZE = 24;
 std::size_t ListKeyText(const char* key, char (&out)[LIST_TEXT_SIZE]);
 // The name column of the list: a name of more than 20 bytes as its first 18 bytes and "..".
 std::size_t ListNameText(const char* name, char (&out)[LIST_TEXT_SIZE]);
+
+// Backspace: removes the last character of text, both bytes of a double-byte one (only the
+// display line holds such characters), so no half character is left to be drawn.
+void RemoveLastCharacter(char* text);

@@ -41,3 +41,10 @@ inline constexpr char SHUTDOWN_PRIVILEGE[] = "SeShutdownPrivilege";
 // Verbs and libraries bound at run time.
 inline constexpr char VERB_OPEN[] = "open";
 inline constexpr char VERB_EXPLORE[] = "explore";
+inline constexpr char OLE32_LIBRARY[] = "ole32.dll";
+inline constexpr char OLE32_CO_INITIALIZE[] = "CoInitialize";
+inline constexpr char OLE32_CO_UNINITIALIZE[] = "CoUninitialize";
+inline constexpr char OLE32_CO_CREATE_INSTANCE[] = "CoCreateInstance";
+inline constexpr char SHELL32_LIBRARY[] = "shell32.dll";
+inline constexpr char SHELL32_EMPTY_RECYCLE_BIN[] = "SHEmptyRecycleBinA";
+inline constexpr char SHELL32_UPDATE_RECYCLE_BIN_ICON[] = "SHUpdateRecycleBinIcon";

@@ -248,3 +248,19 @@ TEST(ListColumns, DoubleByteCharacterAtTheCutIsDroppedWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Backspace, RemovesOneWholeCharacter) {
+  char typed[INPUT_TEXT_SIZE] = "abc";
+  RemoveLastCharacter(typed);
+  EXPECT_STREQ(typed, "ab");
+  char line[INPUT_TEXT_SIZE] = "memo      \x83\x81\x83\x82";  // a display line ending in two kana
+  RemoveLastCharacter(line);
+  EXPECT_STREQ(line, "memo      \x83\x81");
+  char empty[INPUT_TEXT_SIZE] = "";
+  RemoveLastCharacter(empty);
+  EXPECT_STREQ(empty, "");
+}
+
+}  // namespace

@@ -1,0 +1,267 @@
+// The launcher's input window: its procedure, typing and keyboard commands, the candidate
+// list, painting, and showing and hiding.
+#include <windows.h>
+
+#include "launcher.h"
+
+namespace {
+
+// Ten blanks: the width of the launch-key column of the candidate list.
+char const KEY_COLUMN_BLANKS[] = "          ";
+
+// Pixels from one row of the window to the next.
+int RowPitch() {
+  return LineHeight + 4;
+}
+
+void RepaintAll(HWND window) {
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+void ClearCandidates() {
+  FreeCandidates(CandidateList);
+  CandidateList = nullptr;
+}
+
+// Lists afresh the commands whose keys begin with the text; returns the number of rows the
+// window needs to show them under the input line.
+int RebuildCandidates() {
+  int rows = 1;
+  ClearCandidates();
+  BuildCandidates(Commands.head, InputText, &CandidateList, &rows);
+  return rows;
+}
+
+void ShowCandidateRows(HWND window) {
+  int rows = RebuildCandidates();
+  if (CandidateList != nullptr) {
+    ResizeToRows(window, rows);
+  }
+}
+
+void HideLauncherWindow(HWND window) {
+  ShowWindow(window, SW_HIDE);
+}
+
+LRESULT LauncherOnChar(HWND window, WPARAM wParam) {
+  TypingResult result = TypeCharacter(InputText, static_cast<int>(wParam), Commands.head);
+  if (result.outcome == TypingOutcome::Ignored) {
+    // Backspace, Tab, Enter and Escape arrive here after their WM_KEYDOWN: this repaints
+    // what those keys changed.
+    RepaintAll(window);
+    return 0;
+  }
+  ClearCandidates();
+  ResizeToRows(window, 1);
+  switch (result.outcome) {
+    case TypingOutcome::Refused:
+      // A refused first character lists nothing; a later one lists what the text still fits.
+      if (InputText[0] != '\0') {
+        ShowCandidateRows(window);
+      }
+      return 0;
+    case TypingOutcome::Matched:
+      RunCommand(window, &HideTimerId, InputText, result.command);
+      break;
+    case TypingOutcome::Dropped:  // the emptied line must not keep showing the old text
+    case TypingOutcome::Accepted:
+    case TypingOutcome::Ignored:
+      break;
+  }
+  RepaintAll(window);
+  return 0;
+}
+
+void LauncherOnBackspace(HWND window) {
+  ClearCandidates();
+  ResizeToRows(window, 1);
+  RemoveLastCharacter(InputText);
+}
+
+void LauncherOnTab(HWND window) {
+  int rows = RebuildCandidates();
+  if (CandidateList == nullptr) {
+    return;
+  }
+  if (CompleteInput(InputText, CandidateList)) {
+    // The completed text stays unrun, even when it now equals a launch key.
+    RepaintAll(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_NOINTERNALPAINT);
+    return;
+  }
+  ResizeToRows(window, rows);
+}
+
+void LauncherOnEnter(HWND window) {
+  int rows = RebuildCandidates();
+  if (rows == 2) {
+    CommandRecord* command = CandidateList->command;
+    lstrcpynA(InputText, command->key != nullptr ? command->key : "", INPUT_TEXT_SIZE);
+    ResizeToRows(window, 1);
+    RunCommand(window, &HideTimerId, InputText, command);
+  } else if (rows > 2) {
+    ResizeToRows(window, rows);
+  }
+}
+
+LRESULT LauncherOnKeyDown(HWND window, WPARAM virtualKey) {
+  switch (virtualKey) {
+    case VK_BACK:
+      LauncherOnBackspace(window);
+      break;
+    case VK_TAB:
+      LauncherOnTab(window);
+      break;
+    case VK_RETURN:
+      LauncherOnEnter(window);
+      break;
+    case VK_ESCAPE:
+      InputText[0] = '\0';
+      HideLauncherWindow(window);
+      break;
+    case VK_DOWN:
+      ShowCandidateRows(window);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void PaintCandidates(HWND window, HDC dc) {
+  if (CandidateList == nullptr) {
+    return;
+  }
+  SIZE keyColumn = {};
+  GetTextExtentPoint32A(dc, KEY_COLUMN_BLANKS, lstrlenA(KEY_COLUMN_BLANKS), &keyColumn);
+  RECT client = {};
+  GetClientRect(window, &client);
+  // The separator under the input line, drawn with the DC's default pen.
+  MoveToEx(dc, 0, LineHeight + 2, nullptr);
+  LineTo(dc, client.right, LineHeight + 2);
+  int y = RowPitch();
+  for (const Candidate* candidate = CandidateList; candidate != nullptr;
+       candidate = candidate->next, y += RowPitch()) {
+    char text[LIST_TEXT_SIZE];
+    std::size_t length = ListKeyText(candidate->command->key, text);
+    TextOutA(dc, 0, y, text, static_cast<int>(length));
+    length = ListNameText(candidate->command->name, text);
+    TextOutA(dc, keyColumn.cx, y, text, static_cast<int>(length));
+  }
+}
+
+LRESULT LauncherOnPaint(HWND window) {
+  PAINTSTRUCT paint = {};
+  HDC dc = BeginPaint(window, &paint);
+  if (dc == nullptr) {
+    return 0;
+  }
+  COLORREF oldBackground = SetBkColor(dc, BackgroundColor);
+  COLORREF oldText = SetTextColor(dc, TextColor);
+  HGDIOBJ oldFont = LauncherFont != nullptr ? SelectObject(dc, LauncherFont) : nullptr;
+
+  TextOutA(dc, 0, 0, InputText, lstrlenA(InputText));
+  PaintCandidates(window, dc);
+
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBackground);
+  if (oldFont != nullptr) {
+    SelectObject(dc, oldFont);
+  }
+  EndPaint(window, &paint);
+  return 0;
+}
+
+LRESULT LauncherOnTimer(HWND window, WPARAM timerId) {
+  if (HideTimerId != 0 && timerId == HideTimerId) {
+    HideLauncherWindow(window);
+    KillTimer(window, HideTimerId);
+    HideTimerId = 0;
+  }
+  return 0;
+}
+
+LRESULT LauncherOnSetFocus(HWND window) {
+  RepaintAll(window);
+  return 0;
+}
+
+// A click elsewhere, or a started program taking the foreground, ends the input at once.
+LRESULT LauncherOnKillFocus(HWND window) {
+  HideLauncherWindow(window);
+  InputText[0] = '\0';
+  return 0;
+}
+
+LRESULT LauncherOnHotKey(HWND window, WPARAM id) {
+  if (id == static_cast<WPARAM>(HOTKEY_ID)) {
+    PresentLauncherWindow(window);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void ResizeToRows(HWND window, int rows) {
+  int const width = BaseRect.right - BaseRect.left;
+  int const height = BaseRect.bottom - BaseRect.top;
+  MoveWindow(window, BaseRect.left, BaseRect.top, width, height * rows, TRUE);
+}
+
+void PresentLauncherWindow(HWND window) {
+  if (HideTimerId != 0) {
+    KillTimer(window, HideTimerId);
+    HideTimerId = 0;
+  }
+  ClearCandidates();
+  ResizeToRows(window, 1);
+  // The hot key on a shown window starts the typing afresh.
+  if (IsWindowVisible(window)) {
+    RepaintAll(window);
+    InputText[0] = '\0';
+  }
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  SetForegroundWindow(window);
+  SetFocus(window);
+}
+
+LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // A registered message number, so it cannot be a case label; 0 until WM_CREATE sets it.
+  if (msg >= 0xC000 && msg == TaskbarCreatedMsg) {
+    return LauncherOnTaskbarCreated(window);
+  }
+  switch (msg) {
+    case WM_CREATE:
+      return LauncherOnCreate(window);
+    case WM_DESTROY:
+      return LauncherOnDestroy(window);
+    case WM_SETFOCUS:
+      return LauncherOnSetFocus(window);
+    case WM_KILLFOCUS:
+      return LauncherOnKillFocus(window);
+    case WM_PAINT:
+      return LauncherOnPaint(window);
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_ENDSESSION:
+      // Whatever wParam says: the window is destroyed and the quit message posted before
+      // this returns. WM_QUERYENDSESSION goes to DefWindowProcA, which never objects.
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_KEYDOWN:
+      return LauncherOnKeyDown(window, wParam);
+    case WM_CHAR:
+      return LauncherOnChar(window, wParam);
+    case WM_COMMAND:
+      return LauncherOnCommand(window, wParam);
+    case WM_TIMER:
+      return LauncherOnTimer(window, wParam);
+    case WM_HOTKEY:
+      return LauncherOnHotKey(window, wParam);
+    case WM_TRAYNOTIFY:
+      return LauncherOnTrayNotify(window, lParam);
+    default:
+      return DefWindowProcA(window, msg, wParam, lParam);
+  }
+}
