@@ -23,6 +23,9 @@ bool PlatformIsLeadByte(unsigned char byte);
 // opened, sized or read.
 bool PlatformReadFile(const char* path, std::string* out);
 
+// True when something exists at path (a file that may still be unreadable, locked or denied).
+bool PlatformFileExists(const char* path);
+
 // Replaces the file at path with size bytes of data as one step: the data goes to a new file
 // beside it, is flushed, and only then takes the place of the old file. On any failure the
 // old file is left byte for byte as it was and no temporary file remains. A missing file is

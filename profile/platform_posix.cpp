@@ -1,0 +1,125 @@
+// The platform seam on Linux (host builds): calloc/free, the code page 932 lead-byte ranges,
+// and whole-file reading and atomic replacement through POSIX file calls.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform.h"
+#include "storage_fault.h"
+
+namespace {
+
+StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
+unsigned TempCounter = 0;                         // varies the temporary names of one process
+
+// Bounded size of a temporary path: the target's folder, one separator and a 9-byte name.
+constexpr std::size_t TEMP_PATH_SIZE = 4096;
+
+// Writes into out the path of a new file beside path, named "~pb" and six hex digits: as long
+// as "pimbo.ini", so that the temporary name fits wherever the target's name fits.
+bool BuildTempPath(const char* path, unsigned salt, char* out, std::size_t size) {
+  const char* slash = std::strrchr(path, '/');
+  std::size_t folderLength = slash ? static_cast<std::size_t>(slash - path) + 1 : 0;
+  int written = std::snprintf(out, size, "%.*s~pb%06x", static_cast<int>(folderLength), path,
+                              salt & 0xFFFFFFu);
+  return written > 0 && static_cast<std::size_t>(written) < size;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
+
+void* PlatformAlloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
+
+void PlatformFree(void* block) { std::free(block); }
+
+bool PlatformIsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool PlatformReadFile(const char* path, std::string* out) {
+  if (!out) return false;
+  out->clear();
+  if (!path) return false;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = false;
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    try {
+      out->resize(static_cast<std::size_t>(info.st_size));
+      std::size_t done = 0;
+      ok = true;
+      while (done < out->size()) {
+        ssize_t n = read(fd, out->data() + done, out->size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+          ok = false;
+          break;
+        }
+        if (n == 0) break;  // the file shrank while being read: keep what was there
+        done += static_cast<std::size_t>(n);
+      }
+      out->resize(done);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  close(fd);
+  if (!ok) out->clear();
+  return ok;
+}
+
+bool PlatformFileExists(const char* path) {
+  struct stat info;
+  return path && stat(path, &info) == 0;
+}
+
+bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
+  if (!path || (!data && size > 0)) return false;
+  // A target without write permission stays as it is, as a read-only file does on Windows.
+  mode_t mode = 0644;
+  struct stat info;
+  if (stat(path, &info) == 0) {
+    if (!S_ISREG(info.st_mode) || !(info.st_mode & S_IWUSR)) return false;
+    mode = info.st_mode & 07777;
+  }
+
+  char temp[TEMP_PATH_SIZE];
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    unsigned salt = static_cast<unsigned>(getpid()) * 2654435761u + TempCounter++ * 40503u;
+    if (!BuildTempPath(path, salt, temp, sizeof temp)) return false;
+    if (InjectedFault == StorageFault::Create) return false;
+    fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+
+  bool ok = InjectedFault != StorageFault::Write && WriteAll(fd, data, size);
+  ok = ok && fchmod(fd, mode) == 0;
+  ok = ok && InjectedFault != StorageFault::Flush && fsync(fd) == 0;
+  if (close(fd) != 0) ok = false;
+  ok = ok && InjectedFault != StorageFault::Replace && rename(temp, path) == 0;
+  if (!ok) unlink(temp);
+  return ok;
+}

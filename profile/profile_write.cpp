@@ -1,0 +1,177 @@
+// Editing and writing half of the profile library: sets, quotes and deletes values, clears
+// sections, and writes the whole model back in its normalised form.
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform.h"
+#include "profile.h"
+#include "profile_model.h"
+
+namespace {
+
+// A section is written only when it holds a line to write. Entries with an empty name (deleted
+// keys, or key lines whose name was all blanks) write nothing, and a header with nothing under
+// it would not read back as a section with entries: leaving it out keeps a second load and
+// save byte-identical to the first.
+bool HasWrittenEntry(const ProfileSection& section) {
+  for (const ProfileEntry& entry : section.entries)
+    if (!entry.name.empty()) return true;
+  return false;
+}
+
+// A key name that begins with "[" or "#" would read back as a header or a comment; one leading
+// blank (dropped again when the name is read) keeps it a key.
+bool NeedsGuardBlank(const ProfileEntry& entry) {
+  return entry.kind == PROFILE_KEY && (entry.name[0] == '[' || entry.name[0] == '#');
+}
+
+std::size_t FormattedLength(const ProfileModel& model) {
+  std::size_t length = 0;
+  for (std::size_t s = 0; s < model.sections.size(); ++s) {
+    const ProfileSection& section = model.sections[s];
+    if (!HasWrittenEntry(section)) continue;
+    if (s != 0) length += section.name.size() + 4;  // "[", name, "]", CR LF
+    for (const ProfileEntry& entry : section.entries) {
+      if (entry.name.empty()) continue;
+      length += entry.name.size() + 2;
+      if (entry.kind == PROFILE_KEY) length += 1 + entry.value.size() + NeedsGuardBlank(entry);
+    }
+    length += 2;
+  }
+  return length;
+}
+
+// The model to change, created (section 0 only) when none exists.
+ProfileModel* ModelForEditing() {
+  if (!CurrentProfile) CurrentProfile = ProfileCreateModel();
+  return CurrentProfile.get();
+}
+
+// Index of the section named name, appended when missing; -1 when it cannot be made.
+int SectionForEditing(const char* name) {
+  ProfileModel* model = ModelForEditing();
+  int s = ProfileFindSection(name);
+  if (s >= 0) return s;
+  if (!ProfileAddSection(name, std::strlen(name))) return -1;
+  return static_cast<int>(model->sections.size()) - 1;
+}
+
+}  // namespace
+
+void ProfileFormat(const ProfileModel& model, std::string* out) {
+  out->clear();
+  out->reserve(FormattedLength(model));
+  for (std::size_t s = 0; s < model.sections.size(); ++s) {
+    const ProfileSection& section = model.sections[s];
+    if (!HasWrittenEntry(section)) continue;
+    if (s != 0) {
+      out->append("[").append(section.name).append("]\r\n");
+    }
+    for (const ProfileEntry& entry : section.entries) {
+      if (entry.name.empty()) continue;
+      if (NeedsGuardBlank(entry)) out->push_back(' ');
+      out->append(entry.name);
+      if (entry.kind == PROFILE_KEY) out->append("=").append(entry.value);
+      out->append("\r\n");
+    }
+    out->append("\r\n");
+  }
+}
+
+void ProfileDeleteEntry(int section, int entry) {
+  ProfileSection& s = CurrentProfile->sections[section];
+  ProfileEntry& e = s.entries[entry];
+  if (e.kind == PROFILE_KEY && !e.name.empty()) {
+    std::string folded = ProfileFoldName(e.name.data(), e.name.size());
+    auto found = s.keyIndex.find(folded);
+    if (found != s.keyIndex.end() && found->second == entry) {
+      // The next live key of the same name, if any, becomes the first match.
+      int next = -1;
+      for (std::size_t i = static_cast<std::size_t>(entry) + 1; i < s.entries.size(); ++i) {
+        const ProfileEntry& later = s.entries[i];
+        if (later.kind == PROFILE_KEY && later.name.size() == e.name.size() &&
+            ProfileFoldName(later.name.data(), later.name.size()) == folded) {
+          next = static_cast<int>(i);
+          break;
+        }
+      }
+      if (next >= 0)
+        found->second = next;
+      else
+        s.keyIndex.erase(found);
+    }
+  }
+  e.name.clear();
+  e.hash = 0;
+  e.value.clear();
+  e.value.shrink_to_fit();
+  e.hasValue = false;
+}
+
+void ProfileClearSection(int section) {
+  ProfileSection& s = CurrentProfile->sections[section];
+  std::vector<ProfileEntry>().swap(s.entries);
+  s.keyIndex.clear();
+}
+
+int ProfileSetString(const char* section, const char* key, const char* value,
+                     const char* /*path*/) {
+  if (!section) return 0;
+  try {
+    int s = SectionForEditing(section);
+    if (s < 0) return 0;
+    if (!key) {
+      ProfileClearSection(s);
+      return 1;
+    }
+    int k = ProfileFindKey(s, key);
+    if (k >= 0) {
+      if (!value) {
+        ProfileDeleteEntry(s, k);
+        return 1;
+      }
+      // The copy is made before the old value goes, so a failed copy keeps the old value.
+      std::string copy(value);
+      ProfileEntry& entry = CurrentProfile->sections[s].entries[k];
+      entry.value = std::move(copy);
+      entry.hasValue = true;
+      return 1;
+    }
+    if (!value) return 0;
+    ProfileAddEntry(s, key, std::strlen(key), value, std::strlen(value), PROFILE_KEY);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+int ProfileSetQuotedString(const char* section, const char* key, const char* value,
+                           const char* path) {
+  if (!value || !*value) return ProfileSetString(section, key, "", path);
+  try {
+    std::string quoted;
+    quoted.reserve(std::strlen(value) + 2);
+    quoted.append("\"").append(value).append("\"");
+    return ProfileSetString(section, key, quoted.c_str(), path);
+  } catch (const std::bad_alloc&) {
+    return ProfileSetString(section, key, value, path);
+  }
+}
+
+int ProfileSetInt(const char* section, const char* key, std::int32_t value, const char* path) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+  return ProfileSetString(section, key, text, path);
+}
+
+int ProfileSave(const char* path) {
+  if (!CurrentProfile || !path) return 0;
+  try {
+    std::string text;
+    ProfileFormat(*CurrentProfile, &text);
+    return PlatformReplaceFile(path, text.data(), text.size()) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}

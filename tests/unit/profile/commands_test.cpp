@@ -1,0 +1,184 @@
+// Loading the command list from pimbo.ini: counts, missing keys, limits of each reader, and
+// hostile files.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "profile.h"
+#include "test_files.h"
+
+namespace {
+
+class LoadCommandsTest : public ::testing::Test {
+ protected:
+  void TearDown() override { FreeCommandList(&list_); }
+
+  // Loads text as pimbo.ini with the given reader; returns the records head to tail.
+  std::vector<CommandRecord*> Load(const std::string& text,
+                                   CommandReader reader = CommandReader::Editor) {
+    FreeCommandList(&list_);
+    WriteBytes(folder_.File("pimbo.ini"), text);
+    LoadCommands(folder_.File("pimbo.ini").c_str(), &list_, reader);
+    std::vector<CommandRecord*> records;
+    const CommandRecord* prev = nullptr;
+    for (CommandRecord* r = list_.head; r; r = r->next) {
+      EXPECT_EQ(r->prev, prev);
+      prev = r;
+      records.push_back(r);
+    }
+    EXPECT_EQ(list_.tail, prev);
+    EXPECT_EQ(list_.count, static_cast<int>(records.size()));
+    return records;
+  }
+
+  TempFolder folder_;
+  CommandList list_;
+};
+
+std::string Command(int i, const std::string& name, const std::string& key, const std::string& type,
+                    const std::string& exe, const std::string& file) {
+  std::string n = std::to_string(i);
+  return "command name" + n + "=" + name + "\r\ncommand key" + n + "=" + key +
+         "\r\ncommand type" + n + "=" + type + "\r\ncommand exe" + n + "=" + exe +
+         "\r\ncommand file" + n + "=" + file + "\r\n";
+}
+
+const char kTwoCommands[] =
+    "[settings]\r\ncommand count=2\r\n\r\n[commands]\r\n"
+    "command name0=\"\x83\x81\x83\x82\x92\xA0\"\r\ncommand key0=\"m\"\r\ncommand type0=0\r\n"
+    "command exe0=\"%WINDIR%\\notepad.exe\"\r\ncommand file0=\r\n"
+    "command name1=\"Folder\"\r\ncommand key1=\"f\"\r\ncommand type1=1\r\n"
+    "command exe1=\"1\"\r\ncommand file1=\"C:\\\x95\x5C\\\"\r\n";
+
+TEST_F(LoadCommandsTest, ReadsRecordsInIndexOrderWithQuotesStripped) {
+  auto records = Load(kTwoCommands);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_STREQ(records[0]->name, "\x83\x81\x83\x82\x92\xA0");
+  EXPECT_STREQ(records[0]->key, "m");
+  EXPECT_EQ(records[0]->type, CMD_APP);
+  EXPECT_STREQ(records[0]->exe, "%WINDIR%\\notepad.exe");
+  EXPECT_STREQ(records[0]->file, "");
+  EXPECT_STREQ(records[1]->name, "Folder");
+  EXPECT_EQ(records[1]->type, CMD_FOLDER);
+  EXPECT_STREQ(records[1]->exe, "1");
+  EXPECT_STREQ(records[1]->file, "C:\\\x95\x5C\\");
+}
+
+TEST_F(LoadCommandsTest, LauncherHoldsEmptyExeAndFileAsNull) {
+  auto records = Load(kTwoCommands, CommandReader::Launcher);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_STREQ(records[0]->exe, "%WINDIR%\\notepad.exe");
+  EXPECT_EQ(records[0]->file, nullptr);
+  EXPECT_STREQ(records[1]->file, "C:\\\x95\x5C\\");
+  records = Load("[settings]\r\ncommand count=1\r\n", CommandReader::Launcher);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_STREQ(records[0]->name, "");  // name and key are never null
+  EXPECT_STREQ(records[0]->key, "");
+  EXPECT_EQ(records[0]->exe, nullptr);
+  EXPECT_EQ(records[0]->file, nullptr);
+}
+
+TEST_F(LoadCommandsTest, CountDecidesHowManyRecordsAreBuilt) {
+  struct {
+    const char* count;  // null: no "command count" key
+    std::size_t expected;
+  } cases[] = {
+      {nullptr, 0}, {"0", 0}, {"-3", 0}, {"two", 0}, {"2x", 0}, {"\"1\"", 1},
+      {" 2 ", 2},   {"3", 3},
+  };
+  for (const auto& c : cases) {
+    std::string text = "[settings]\r\n";
+    if (c.count) text += "command count=" + std::string(c.count) + "\r\n";
+    text += "[commands]\r\n" + Command(0, "\"a\"", "\"a\"", "0", "", "") +
+            Command(1, "\"b\"", "\"b\"", "0", "", "");
+    EXPECT_EQ(Load(text).size(), c.expected) << "command count=" << (c.count ? c.count : "(none)");
+  }
+}
+
+TEST_F(LoadCommandsTest, MissingKeysGiveEmptyTextsAndTypeZero) {
+  auto records = Load("[settings]\r\ncommand count=3\r\n[commands]\r\ncommand name1=\"only\"\r\n"
+                      "command type2=x\r\n");
+  ASSERT_EQ(records.size(), 3u);
+  for (CommandRecord* r : records) {
+    EXPECT_STREQ(r->key, "");
+    EXPECT_EQ(r->type, 0);
+    EXPECT_STREQ(r->exe, "");
+    EXPECT_STREQ(r->file, "");
+  }
+  EXPECT_STREQ(records[0]->name, "");
+  EXPECT_STREQ(records[1]->name, "only");
+}
+
+TEST_F(LoadCommandsTest, TypesOutsideTheTableAreKept) {
+  auto records = Load("[settings]\r\ncommand count=3\r\n[commands]\r\ncommand type0=7\r\n"
+                      "command type1=-1\r\ncommand type2=2147483647\r\n");
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0]->type, 7);
+  EXPECT_EQ(records[1]->type, -1);
+  EXPECT_EQ(records[2]->type, 2147483647);
+}
+
+TEST_F(LoadCommandsTest, TextsAreCutToEachReadersLimits) {
+  std::string text = "[settings]\r\ncommand count=1\r\n[commands]\r\n" +
+                     Command(0, "\"" + std::string(300, 'n') + "\"", "\"" + std::string(40, 'k') + "\"",
+                             "6", "\"" + std::string(300, 'e') + "\"",
+                             "\"" + std::string(1100, 'f') + "\"");
+  for (CommandReader reader : {CommandReader::Launcher, CommandReader::Editor}) {
+    auto records = Load(text, reader);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(std::string(records[0]->name), std::string(255, 'n'));
+    EXPECT_EQ(std::string(records[0]->key), std::string(32, 'k'));
+    EXPECT_EQ(std::string(records[0]->exe), std::string(255, 'e'));
+    std::size_t fileLimit = reader == CommandReader::Launcher ? 255 : 1023;
+    EXPECT_EQ(std::string(records[0]->file), std::string(fileLimit, 'f'));
+  }
+}
+
+TEST_F(LoadCommandsTest, MissingOrEmptyFileGivesNoCommands) {
+  LoadCommands(folder_.File("absent.ini").c_str(), &list_, CommandReader::Launcher);
+  EXPECT_EQ(list_.head, nullptr);
+  EXPECT_EQ(list_.count, 0);
+  EXPECT_TRUE(Load("").empty());
+  // The model is released after loading: later lookups see nothing.
+  EXPECT_EQ(ProfileGetInt("settings", "command count", -1, nullptr), -1);
+}
+
+TEST_F(LoadCommandsTest, HostileFilesLoadWithoutFaults) {
+  std::mt19937 random(20240501);
+  std::string garbage(65536, '\0');
+  for (char& c : garbage) c = static_cast<char>(random());
+  garbage[0] = 'x';  // a NUL first would end the parse at once
+  Load(garbage);
+  Load("[settings]\r\ncommand count=1\r\n" + garbage);
+
+  std::string longLine(100 * 1024, '=');
+  Load(longLine + "\r\n[" + longLine + "\r\n" + std::string(100 * 1024, '[') + "]\r\n");
+  auto records = Load("[settings]\r\ncommand count=1\r\n[commands]\r\ncommand name0=" +
+                      std::string(100 * 1024, 'x') + "\r\n");
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(std::string(records[0]->name).size(), 255u);
+}
+
+TEST_F(LoadCommandsTest, HugeCountWithNoKeysIsCappedAndFast) {
+  auto start = std::chrono::steady_clock::now();
+  auto records = Load("[settings]\r\ncommand count=2147483647\r\n", CommandReader::Launcher);
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(records.size(), static_cast<std::size_t>(COMMAND_COUNT_LIMIT));
+  EXPECT_LT(elapsed, std::chrono::seconds(10));
+}
+
+TEST_F(LoadCommandsTest, FreeCommandListEmptiesTheList) {
+  Load(kTwoCommands);
+  FreeCommandList(&list_);
+  EXPECT_EQ(list_.head, nullptr);
+  EXPECT_EQ(list_.tail, nullptr);
+  EXPECT_EQ(list_.count, 0);
+  FreeCommandList(&list_);  // a second call finds nothing to free
+  FreeCommandList(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// Editing and saving the profile model: the normalised text, set/quote/delete/clear, and the
+// configuration saving of the command list.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "profile.h"
+#include "test_files.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class ProfileWriteTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ProfileFree(); }
+};
+
+struct NormaliseCase {
+  std::string in;
+  std::string out;
+};
+
+// Each file text is loaded and saved; out is the exact text written.
+const NormaliseCase kNormaliseCases[] = {
+    /*  0 */ {"", ""},
+    /*  1 */ {"[s]\r\n", ""},
+    /*  2 */ {"[s]\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
+    /*  3 */ {"k=v\n[s]\nm=w", "k=v\r\n\r\n[s]\r\nm=w\r\n\r\n"},
+    /*  4 */ {"[s]\rk = v \r\r\r\n\n", "[s]\r\nk= v \r\n\r\n"},
+    /*  5 */ {"[ s ]\r\n\t k\t=\t\"v\" \r\n", "[s]\r\nk=\t\"v\" \r\n\r\n"},
+    /*  6 */ {"[s]\r\nk=1\r\n[S]\r\nk=2\r\n", "[s]\r\nk=1\r\n\r\n[S]\r\nk=2\r\n\r\n"},
+    /*  7 */ {"[s]\r\na=1\r\n# note \t\r\nb=2\r\n", "[s]\r\na=1\r\n# note\r\nb=2\r\n\r\n"},
+    /*  8 */ {"[s]\r\n;k\r\n", "[s]\r\n;k=\r\n\r\n"},
+    /*  9 */ {"[s]\r\nk=1\r\nk=2\r\n", "[s]\r\nk=1\r\nk=2\r\n\r\n"},
+    // Ignored lines are lost: an unclosed header, empty brackets, "=" first.
+    /* 10 */ {"[s]\r\n[open\r\n[]\r\n=v\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
+    /* 11 */ {"[a]\r\n[s] \r\nk=v\r\n", "[a]\r\nk=v\r\n\r\n"},
+    /* 12 */ {"#top\r\n[s]\r\n", "#top\r\n\r\n"},
+    /* 13 */ {"[s]\r\nk=a=b\r\n", "[s]\r\nk=a=b\r\n\r\n"},
+    /* 14 */ {"[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n", "[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n\r\n"},
+    // Lines of blanks only hold no name: nothing is written for them, not even a header.
+    /* 15 */ {"  \r\n[s]\r\n \t \r\n = x\r\n", ""},
+    /* 16 */ {"  \r\n[s]\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
+    // A key whose name begins with "[" or "#" keeps one leading blank, so it reads back as a key.
+    /* 17 */ {"[s]\r\n  [k=v\r\n  #c=1\r\n", "[s]\r\n [k=v\r\n #c=1\r\n\r\n"},
+    /* 18 */ {"[s]\r\nk=v\0tail\r\nm\0=w\r\n"s, "[s]\r\nk=v\r\nm=w\r\n\r\n"},
+    /* 19 */ {"[s]\r\nk=v\r\n\0[t]\r\nm=w\r\n"s, "[s]\r\nk=v\r\n\r\n"},
+};
+
+TEST_F(ProfileWriteTest, LoadAndSaveNormalisesTheText) {
+  int i = 0;
+  for (const NormaliseCase& c : kNormaliseCases) {
+    SCOPED_TRACE("case " + std::to_string(i++));
+    std::string once = Normalise(c.in);
+    EXPECT_EQ(once, c.out);
+    EXPECT_EQ(Normalise(once), once) << "a second load and save changed the text";
+  }
+}
+
+TEST_F(ProfileWriteTest, NormalisedTextIsStableForAMessyFile) {
+  std::string messy =
+      "; top comment as a key\n#real comment\n[settings]\r\nhot key = 305\r\n\r\n\r\n"
+      "[ commands ]\rcommand name0 =\"a\"\r\n  command key0=  \"b\"  \r\n[broken\r\n"
+      "[commands]\r\ncommand name0=dup\r\n#x\r\n" +
+      std::string(300, 'L') + "=" + std::string(1000, 'v') + "\r\n[" + std::string(300, 'S') +
+      "]\r\nk\r\n";
+  std::string once = Normalise(messy);
+  EXPECT_EQ(Normalise(once), once);
+  ASSERT_EQ(LoadProfileText(once), 1);
+  char buffer[16];
+  ProfileGetString("commands", "command key0", "", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "b");
+  EXPECT_EQ(ProfileGetInt("settings", "hot key", 0, nullptr), 305);
+}
+
+TEST_F(ProfileWriteTest, SetOperationsCreateTheModelAndAppendInOrder) {
+  EXPECT_EQ(ProfileSave("/tmp/never-written.ini"), 0);  // no model, nothing to save
+  EXPECT_EQ(ProfileSetString("b", "k", "1", nullptr), 1);
+  EXPECT_EQ(ProfileSetQuotedString("a", "name", "x y", nullptr), 1);
+  EXPECT_EQ(ProfileSetQuotedString("a", "empty", "", nullptr), 1);
+  EXPECT_EQ(ProfileSetQuotedString("a", "null", nullptr, nullptr), 1);
+  EXPECT_EQ(ProfileSetInt("b", "n", -42, nullptr), 1);
+  EXPECT_EQ(ProfileSetInt("B", "K", 2147483647, nullptr), 1);  // replaces "k" in place
+  EXPECT_EQ(ProfileSetString(nullptr, "k", "v", nullptr), 0);
+  EXPECT_EQ(ProfileSetString("c", "k", nullptr, nullptr), 0);  // nothing to delete, nothing added
+  EXPECT_EQ(SaveProfileText(),
+            "[b]\r\nk=2147483647\r\nn=-42\r\n\r\n"
+            "[a]\r\nname=\"x y\"\r\nempty=\r\nnull=\r\n\r\n");
+}
+
+TEST_F(ProfileWriteTest, NullKeyClearsAndNullValueDeletes) {
+  ASSERT_EQ(LoadProfileText("[a]\r\nk=1\r\n#c\r\n[b]\r\nk=1\r\nk=2\r\nm=3\r\n[c]\r\nz=9\r\n"), 1);
+  EXPECT_EQ(ProfileSetString("a", nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(ProfileGetInt("a", "k", -1, nullptr), -1);
+  EXPECT_EQ(ProfileSetString("b", "k", nullptr, nullptr), 1);
+  // The later duplicate now answers, and a set changes it, not the deleted one.
+  EXPECT_EQ(ProfileGetInt("b", "k", -1, nullptr), 2);
+  EXPECT_EQ(ProfileSetInt("b", "k", 5, nullptr), 1);
+  EXPECT_EQ(ProfileSetString("b", "k", nullptr, nullptr), 1);
+  EXPECT_EQ(ProfileGetInt("b", "k", -1, nullptr), -1);
+  EXPECT_EQ(SaveProfileText(), "[b]\r\nm=3\r\n\r\n[c]\r\nz=9\r\n\r\n");
+  // A cleared section keeps its place when it gains keys again.
+  EXPECT_EQ(ProfileSetString("a", "new", "1", nullptr), 1);
+  EXPECT_EQ(ProfileSetString("b", "k", "again", nullptr), 1);
+  EXPECT_EQ(SaveProfileText(),
+            "[a]\r\nnew=1\r\n\r\n[b]\r\nm=3\r\nk=again\r\n\r\n[c]\r\nz=9\r\n\r\n");
+}
+
+TEST_F(ProfileWriteTest, SaveWithNoEntriesWritesAnEmptyFile) {
+  ASSERT_EQ(LoadProfileText("[a]\r\nk=1\r\n"), 1);
+  ProfileSetString("a", nullptr, nullptr, nullptr);
+  TempFolder folder;
+  std::string path = folder.File("pimbo.ini");
+  WriteBytes(path, "old");
+  EXPECT_EQ(ProfileSave(path.c_str()), 1);
+  EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST_F(ProfileWriteTest, SaveLeavesTheModelAsItWas) {
+  ASSERT_EQ(LoadProfileText("[s]\r\nk=v\r\n"), 1);
+  std::string first = SaveProfileText();
+  EXPECT_EQ(SaveProfileText(), first);
+  EXPECT_EQ(ProfileGetInt("s", "missing", 3, nullptr), 3);
+  char buffer[8];
+  ProfileGetString("s", "k", "", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "v");
+}
+
+// Commands held by the test: the texts point at string literals, so nothing is freed.
+struct TestCommand {
+  const char* name;
+  const char* key;
+  int type;
+  const char* exe;
+  const char* file;
+};
+
+class SaveCommandsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    FreeCommandList(&loaded_);
+    ProfileFree();
+  }
+
+  // Saves commands through SaveCommands into pimbo.ini of the test's folder.
+  int Save(const std::vector<TestCommand>& commands) {
+    records_.assign(commands.size(), CommandRecord{});
+    CommandList list;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+      CommandRecord& r = records_[i];
+      r.name = const_cast<char*>(commands[i].name);
+      r.key = const_cast<char*>(commands[i].key);
+      r.type = commands[i].type;
+      r.exe = const_cast<char*>(commands[i].exe);
+      r.file = const_cast<char*>(commands[i].file);
+      r.prev = list.tail;
+      if (list.tail)
+        list.tail->next = &r;
+      else
+        list.head = &r;
+      list.tail = &r;
+      ++list.count;
+    }
+    return SaveCommands(Path().c_str(), list);
+  }
+
+  std::string Path() const { return folder_.File("pimbo.ini"); }
+
+  TempFolder folder_;
+  std::vector<CommandRecord> records_;
+  CommandList loaded_;
+};
+
+TEST_F(SaveCommandsTest, WritesQuotedTextsAndCountIntoANewFile) {
+  EXPECT_EQ(Save({{"Memo", "m", CMD_APP, "notepad.exe", ""},
+                  {"\x95\x5C", nullptr, CMD_CONTROL, "2", nullptr}}),
+            1);
+  EXPECT_EQ(ReadBytes(Path()),
+            "[commands]\r\n"
+            "command name0=\"Memo\"\r\ncommand key0=\"m\"\r\ncommand type0=0\r\n"
+            "command exe0=\"notepad.exe\"\r\ncommand file0=\r\n"
+            "command name1=\"\x95\x5C\"\r\ncommand key1=\r\ncommand type1=4\r\n"
+            "command exe1=\"2\"\r\ncommand file1=\r\n\r\n"
+            "[settings]\r\ncommand count=2\r\n\r\n");
+}
+
+TEST_F(SaveCommandsTest, KeepsOtherContentAndAppendsNewKeysAtTheEnd) {
+  WriteBytes(Path(),
+             "top=1\r\n[settings]\r\nhot key=305\r\ncommand count=1\r\nNoTray=0\r\n"
+             "[commands]\r\n# mine\r\ncommand name0=\"old\"\r\nextra=keep\r\n[other]\r\nx=y\r\n");
+  EXPECT_EQ(Save({{"a", "a", 0, "", ""}, {"b", "b", 3, "", ""}}), 1);
+  EXPECT_EQ(ReadBytes(Path()),
+            "top=1\r\n\r\n"
+            "[settings]\r\nhot key=305\r\ncommand count=2\r\nNoTray=0\r\n\r\n"
+            "[commands]\r\n# mine\r\ncommand name0=\"a\"\r\nextra=keep\r\n"
+            "command key0=\"a\"\r\ncommand type0=0\r\ncommand exe0=\r\ncommand file0=\r\n"
+            "command name1=\"b\"\r\ncommand key1=\"b\"\r\ncommand type1=3\r\n"
+            "command exe1=\r\ncommand file1=\r\n\r\n"
+            "[other]\r\nx=y\r\n\r\n");
+}
+
+TEST_F(SaveCommandsTest, ShorterListLeavesHigherIndicesUnread) {
+  ASSERT_EQ(Save({{"0", "a", 0, "", ""}, {"1", "b", 0, "", ""}, {"2", "c", 0, "", ""},
+                  {"3", "d", 0, "", ""}, {"4", "e", 0, "", ""}}),
+            1);
+  ASSERT_EQ(Save({{"x", "x", 0, "", ""}, {"y", "y", 0, "", ""}, {"z", "z", 0, "", ""}}), 1);
+  std::string text = ReadBytes(Path());
+  EXPECT_NE(text.find("command count=3\r\n"), std::string::npos);
+  EXPECT_NE(text.find("command name3=\"3\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find("command key4=\"e\"\r\n"), std::string::npos);
+  LoadCommands(Path().c_str(), &loaded_, CommandReader::Editor);
+  ASSERT_EQ(loaded_.count, 3);
+  EXPECT_STREQ(loaded_.tail->name, "z");
+}
+
+TEST_F(SaveCommandsTest, LongestKeyAndNameSurviveASaveAndReload) {
+  std::string name(255, 'n');
+  name.replace(0, 2, "\x95\x5C");
+  std::string key(32, 'k');
+  std::string file(1023, 'f');
+  ASSERT_EQ(Save({{name.c_str(), key.c_str(), CMD_APP, "a.exe", file.c_str()}}), 1);
+  for (CommandReader reader : {CommandReader::Launcher, CommandReader::Editor}) {
+    FreeCommandList(&loaded_);
+    LoadCommands(Path().c_str(), &loaded_, reader);
+    ASSERT_EQ(loaded_.count, 1);
+    EXPECT_EQ(loaded_.head->name, name);
+    EXPECT_EQ(loaded_.head->key, key);
+    EXPECT_EQ(std::string(loaded_.head->file).size(),
+              reader == CommandReader::Editor ? 1023u : 255u);
+  }
+}
+
+TEST_F(SaveCommandsTest, UnreadableExistingFileIsNotReplaced) {
+  // A folder stands where the file should be: it exists but cannot be read as a file.
+  std::string path = folder_.File("folder.ini");
+  ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+  CommandList empty;
+  EXPECT_EQ(SaveCommands(path.c_str(), empty), 0);
+  EXPECT_EQ(ProfileGetInt("settings", "command count", -1, nullptr), -1);  // no model left
+}
+
+}  // namespace
