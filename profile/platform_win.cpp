@@ -1,0 +1,123 @@
+// The platform seam on Windows: the process heap, the ANSI code page's lead bytes, and
+// whole-file reading and atomic replacement through the Win32 file calls.
+#include <windows.h>
+
+#include <cstdio>
+#include <new>
+
+#include "platform.h"
+#include "storage_fault.h"
+
+namespace {
+
+StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
+unsigned TempCounter = 0;                         // varies the temporary names of one process
+
+// Length of the folder part of path, separator included (0 when path names no folder).
+// Steps over double-byte characters, whose second byte may be 0x5C.
+std::size_t FolderLength(const char* path) {
+  std::size_t folder = 0;
+  for (std::size_t i = 0; path[i];) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1]) {
+      i += 2;
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') folder = i + 1;
+    ++i;
+  }
+  return folder;
+}
+
+// Writes into out (MAX_PATH bytes) the path of a new file beside path, named "~pb" and six hex
+// digits: as long as "pimbo.ini", so the temporary name fits wherever the target's name fits.
+bool BuildTempPath(const char* path, unsigned salt, char (&out)[MAX_PATH]) {
+  std::size_t folder = FolderLength(path);
+  if (folder >= MAX_PATH) return false;
+  int written = std::snprintf(out, sizeof out, "%.*s~pb%06x", static_cast<int>(folder), path,
+                              salt & 0xFFFFFFu);
+  return written > 0 && static_cast<std::size_t>(written) < sizeof out;
+}
+
+}  // namespace
+
+void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
+
+void* PlatformAlloc(std::size_t size) {
+  return HeapAlloc(GetProcessHeap(), HEAP_NO_SERIALIZE | HEAP_ZERO_MEMORY, size);
+}
+
+void PlatformFree(void* block) {
+  if (block) HeapFree(GetProcessHeap(), HEAP_NO_SERIALIZE, block);
+}
+
+bool PlatformIsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+bool PlatformReadFile(const char* path, std::string* out) {
+  if (!out) return false;
+  out->clear();
+  if (!path) return false;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = false;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file, &high);
+  // A file of 4 GB or more is no configuration file.
+  if (!(size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) && high == 0) {
+    try {
+      out->resize(size);
+      DWORD read = 0;
+      if (ReadFile(file, out->data(), size, &read, nullptr)) {
+        out->resize(read);
+        ok = true;
+      }
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  CloseHandle(file);
+  if (!ok) out->clear();
+  return ok;
+}
+
+bool PlatformFileExists(const char* path) {
+  return path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
+  if (!path || (!data && size > 0) || size > MAXDWORD) return false;
+  // A read-only file is left alone, as CreateFileA would refuse to overwrite it. Measured under
+  // Wine 8: MoveFileExA and ReplaceFileA both replace a read-only target, so ask first.
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
+
+  char temp[MAX_PATH];
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    unsigned salt = static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u +
+                    GetTickCount() + TempCounter++ * 40503u;
+    if (!BuildTempPath(path, salt, temp)) return false;
+    if (InjectedFault == StorageFault::Create) return false;
+    // CREATE_NEW: never take over a file that someone else left under the same name.
+    file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+
+  DWORD written = 0;
+  bool ok = InjectedFault != StorageFault::Write &&
+            WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
+            written == size;
+  ok = ok && InjectedFault != StorageFault::Flush && FlushFileBuffers(file);
+  if (!CloseHandle(file)) ok = false;
+  // MoveFileExA fails (ERROR_ACCESS_DENIED, on Windows and under Wine 8) while another program
+  // holds the target open without delete sharing: the old file then stays as it was.
+  ok = ok && InjectedFault != StorageFault::Replace &&
+       MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(temp);
+  return ok;
+}
