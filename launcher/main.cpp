@@ -1,0 +1,212 @@
+// The launcher's entry: single instance, settings, window class and window, message loop, and
+// the exit sequence that may start the settings editor or a new launcher; also the creation
+// and destruction steps of the launcher window.
+#include <windows.h>
+
+#include <imm.h>
+#include <shellapi.h>
+
+#include "launcher.h"
+#include "resource.h"
+#include "startup_rules.h"
+#include "texts.h"
+
+static_assert(IDI_LAUNCHER == IDI_LAUNCHER_ICON, "launcher.rc and the code name one icon");
+
+namespace {
+
+// Size of the heap buffers that hold the path of the next program in the exit sequence.
+DWORD const NEXT_PROGRAM_PATH_SIZE = MAX_PATH + 1;
+
+// The class background brush; the class keeps using it until the process ends.
+HBRUSH BackgroundBrush = nullptr;
+
+// Reads one integer of section "settings" with the platform's own profile reader.
+UINT ReadSetting(const char* key, int defaultValue) {
+  return GetPrivateProfileIntA(SETTINGS_SECTION, key, defaultValue, IniPath);
+}
+
+void ReadLauncherSettings() {
+  // Values that do not fit are cut to their low bits, as the file's readers always have.
+  HotKey = static_cast<WORD>(ReadSetting(KEY_HOT_KEY, DEFAULT_HOT_KEY));
+  TextColor = ReadSetting(KEY_FG_COLOR, static_cast<int>(GetSysColor(COLOR_BTNTEXT)));
+  BackgroundColor = ReadSetting(KEY_BG_COLOR, static_cast<int>(GetSysColor(COLOR_WINDOW)));
+  HideTime = static_cast<BYTE>(ReadSetting(KEY_HIDE_TIME, DEFAULT_HIDE_TIME));
+  NoTray = static_cast<int>(ReadSetting(KEY_NO_TRAY, DEFAULT_NO_TRAY));
+}
+
+bool RegisterLauncherClass() {
+  BackgroundBrush = CreateSolidBrush(BackgroundColor);
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = LauncherWndProc;
+  windowClass.hInstance = Instance;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+  windowClass.hbrBackground = BackgroundBrush;
+  windowClass.lpszClassName = WINDOW_CLASS_NAME;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+// Starts the program at path (a 261-byte heap buffer) the way the shell opens it; an empty
+// path (one that did not fit) starts nothing. Failures are not the ending launcher's concern.
+void StartNextProgram(const char* path) {
+  if (path[0] == '\0') return;
+  ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
+}
+
+void StartProgramOfExitAction() {
+  if (ExitAction != EXIT_ACTION_SETTINGS && ExitAction != EXIT_ACTION_RESTART) return;
+  char* path = static_cast<char*>(
+      HeapAlloc(ProcessHeap, HEAP_NO_SERIALIZE | HEAP_ZERO_MEMORY, NEXT_PROGRAM_PATH_SIZE));
+  if (path == nullptr) return;
+  if (ExitAction == EXIT_ACTION_SETTINGS) {
+    BuildLauncherPaths(path);
+  } else {
+    // A path that filled the buffer was cut short and would name some other file.
+    DWORD const length = GetModuleFileNameA(Instance, path, NEXT_PROGRAM_PATH_SIZE);
+    if (length == 0 || length >= NEXT_PROGRAM_PATH_SIZE) path[0] = '\0';
+  }
+  StartNextProgram(path);
+  HeapFree(ProcessHeap, HEAP_NO_SERIALIZE, path);
+}
+
+// Releases what the process holds and ends it. The mutex is closed before the next program
+// starts, because that program takes the same mutex and would end at once if it still existed.
+[[noreturn]] void RunExitSequence(UINT exitCode) {
+  if (InstanceMutex != nullptr) {
+    CloseHandle(InstanceMutex);
+    InstanceMutex = nullptr;
+  }
+  if (LauncherFont != nullptr) {
+    DeleteObject(LauncherFont);
+    LauncherFont = nullptr;
+  }
+  StartProgramOfExitAction();
+  ExitProcess(exitCode);
+}
+
+// Creates the window and runs the message loop; returns the exit code the loop ended with,
+// or 0 when the class or the window could not be made.
+UINT RunLauncherWindow() {
+  if (!RegisterLauncherClass()) return 0;
+  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, WINDOW_CLASS_NAME, WINDOW_TITLE,
+                                WS_POPUP | WS_BORDER, 0, 0, LAUNCHER_WIDTH, LineHeight + 4,
+                                nullptr, nullptr, Instance, nullptr);
+  if (window == nullptr) return 0;
+
+  MSG message = {};
+  // GetMessageA answers -1 on an error; ending there beats spinning on it.
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The character messages that TranslateMessage makes are what the window types from.
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<UINT>(message.wParam);
+}
+
+}  // namespace
+
+void BuildLauncherPaths(char* editorPath) {
+  char modulePath[MAX_PATH] = "";
+  DWORD const length = GetModuleFileNameA(Instance, modulePath, MAX_PATH);
+  // 0 is a failure and MAX_PATH a path cut to fit: either way there is no directory to trust,
+  // and the files are then looked for under empty paths, which find nothing.
+  if (length == 0 || length >= MAX_PATH) modulePath[0] = '\0';
+  FormatLauncherPath(modulePath, INI_FILE_FORMAT, IniPath, sizeof(IniPath));
+  if (editorPath != nullptr) {
+    FormatLauncherPath(modulePath, EDITOR_FILE_FORMAT, editorPath, NEXT_PROGRAM_PATH_SIZE);
+  }
+}
+
+void CenterWindowOnDesktop(HWND window) {
+  RECT desktop = {};
+  RECT own = {};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  GetWindowRect(window, &own);
+  int const x = CenteredOrigin(desktop.right - desktop.left, own.right - own.left);
+  int const y = CenteredOrigin(desktop.bottom - desktop.top, own.bottom - own.top);
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void SetUpLauncherWindow(HWND window) {
+  LoadCommands(IniPath, &Commands, CommandReader::Launcher);
+  SetLauncherHotKey(window, TRUE);  // shows its own message on failure; start-up goes on
+
+  LOGFONTA font = {};
+  font.lfHeight = -LineHeight;
+  font.lfWidth = LineHeight / 2;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, LAUNCHER_FONT_FACE, LF_FACESIZE);
+  LauncherFont = CreateFontIndirectA(&font);
+
+  TrayIcon = static_cast<HICON>(LoadImageA(Instance, MAKEINTRESOURCEA(IDI_LAUNCHER), IMAGE_ICON,
+                                           16, 16, LR_DEFAULTCOLOR));
+  NotifyTrayIcon(window, NIM_ADD, TRAY_ICON_ID, TrayIcon, TRAY_TIP);
+
+  // Without an input method only single-byte characters reach the window, which is all a
+  // launch key may hold.
+  SavedImeContext = ImmAssociateContext(window, nullptr);
+}
+
+void TearDownLauncherWindow(HWND window) {
+  SetLauncherHotKey(window, FALSE);
+  NotifyTrayIcon(window, NIM_DELETE, TRAY_ICON_ID, nullptr, nullptr);
+  if (TrayIcon != nullptr) {
+    DestroyIcon(TrayIcon);
+    TrayIcon = nullptr;
+  }
+  ImmAssociateContext(window, SavedImeContext);
+}
+
+LRESULT LauncherOnCreate(HWND window) {
+  int const x = static_cast<int>(ReadSetting(KEY_XPOINT, DEFAULT_POINT));
+  int const y = static_cast<int>(ReadSetting(KEY_YPOINT, DEFAULT_POINT));
+  SetUpLauncherWindow(window);
+  // Only both at -1 centre the window; a single -1 is an ordinary coordinate.
+  if (x == DEFAULT_POINT && y == DEFAULT_POINT) {
+    CenterWindowOnDesktop(window);
+  } else {
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  }
+  GetWindowRect(window, &BaseRect);
+  TaskbarCreatedMsg = RegisterWindowMessageA(TASKBAR_CREATED);
+  return 0;
+}
+
+LRESULT LauncherOnDestroy(HWND window) {
+  TearDownLauncherWindow(window);
+  PostQuitMessage(0);
+  return 0;
+}
+
+void LauncherMain() {
+  Instance = GetModuleHandleA(nullptr);
+  ProcessHeap = GetProcessHeap();
+
+  InstanceMutex = CreateMutexA(nullptr, TRUE, MUTEX_NAME);
+  // Another launcher or the settings editor holds the mutex: leave without a trace.
+  if (GetLastError() == ERROR_ALREADY_EXISTS) RunExitSequence(0);
+
+  BuildLauncherPaths(nullptr);
+  LineHeight = GetSystemMetrics(SM_CYSMCAPTION);
+  ReadLauncherSettings();
+
+  UINT const exitCode = RunLauncherWindow();
+
+  // Candidates point into the command list, so they go first.
+  if (CandidateList != nullptr) {
+    FreeCandidates(CandidateList);
+    CandidateList = nullptr;
+  }
+  FreeCommandList(&Commands);
+  if (BackgroundBrush != nullptr) {
+    // The window is gone; with it the class's last user of the brush.
+    DeleteObject(BackgroundBrush);
+    BackgroundBrush = nullptr;
+  }
+  RunExitSequence(exitCode);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  LauncherMain();
+}

@@ -1,0 +1,113 @@
+// Host tests of the launcher's start-up rules: the files beside the program and the centring.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "startup_rules.h"
+#include "texts.h"
+
+namespace {
+
+// Heap buffers of the exact size the launcher uses, so that the sanitizer sees any byte
+// written past them.
+struct Formatted {
+  bool fits;
+  std::string text;
+};
+
+Formatted Format(const std::string& modulePath, const char* fileFormat, std::size_t size) {
+  auto buffer = std::make_unique<char[]>(size);
+  std::memset(buffer.get(), 'x', size);
+  bool const fits = FormatLauncherPath(modulePath.c_str(), fileFormat, buffer.get(), size);
+  return {fits, std::string(buffer.get())};
+}
+
+// Sizes of the launcher's buffers: IniPath, and the editor path of the exit sequence.
+std::size_t const INI_PATH_SIZE = 260;
+std::size_t const EDITOR_PATH_SIZE = 261;
+
+TEST(LauncherPaths, FilesSitBesideTheProgram) {
+  struct Case {
+    const char* modulePath;
+    const char* iniPath;
+    const char* editorPath;
+  };
+  Case const cases[] = {
+      // 0: the usual place.
+      {"C:\\Program Files\\Pimbo\\pimbo.exe", "C:\\Program Files\\Pimbo\\pimbo.ini",
+       "C:\\Program Files\\Pimbo\\pimbosetting.exe"},
+      // 1: a folder name whose last character has the trail byte 0x5C (0x83 0x5C in code
+      // page 932): bytes are dropped by count, so the trail byte is never taken for a separator.
+      {"D:\\\x83\\\\pimbo.exe", "D:\\\x83\\\\pimbo.ini", "D:\\\x83\\\\pimbosetting.exe"},
+      // 2: at the root of a drive.
+      {"E:\\pimbo.exe", "E:\\pimbo.ini", "E:\\pimbosetting.exe"},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Format(cases[i].modulePath, INI_FILE_FORMAT, INI_PATH_SIZE).text,
+              cases[i].iniPath);
+    EXPECT_EQ(Format(cases[i].modulePath, EDITOR_FILE_FORMAT, EDITOR_PATH_SIZE).text,
+              cases[i].editorPath);
+  }
+}
+
+TEST(LauncherPaths, ModulePathShorterThanItsOwnNameLeavesAnEmptyDirectory) {
+  // "C:\p.exe" is 8 bytes, fewer than "\pimbo.exe": nothing before the path may be read.
+  for (const char* modulePath : {"C:\\p.exe", "\\pimbo.exe", "", "x"}) {
+    SCOPED_TRACE(modulePath);
+    Formatted const ini = Format(modulePath, INI_FILE_FORMAT, INI_PATH_SIZE);
+    EXPECT_TRUE(ini.fits);
+    EXPECT_EQ(ini.text, "\\pimbo.ini");
+  }
+  EXPECT_EQ(LauncherDirectoryLength(9), 0u);
+  EXPECT_EQ(LauncherDirectoryLength(10), 0u);
+  EXPECT_EQ(LauncherDirectoryLength(11), 1u);
+}
+
+TEST(LauncherPaths, OnlyWholePathsAreWritten) {
+  // The longest module path the launcher reads (259 bytes) always gives an IniPath that fits,
+  // since "pimbo.ini" is as long as "pimbo.exe".
+  std::string const longest = "C:\\" + std::string(246, 'd') + "\\pimbo.exe";
+  ASSERT_EQ(longest.size(), 259u);
+  Formatted const ini = Format(longest, INI_FILE_FORMAT, INI_PATH_SIZE);
+  EXPECT_TRUE(ini.fits);
+  EXPECT_EQ(ini.text.size(), 259u);
+
+  // The editor's name is 7 bytes longer: 253 bytes of module path make 260 bytes of editor
+  // path, the most that 261 bytes hold; one more byte and nothing is written.
+  std::string const fitting = "C:\\" + std::string(240, 'd') + "\\pimbo.exe";
+  ASSERT_EQ(fitting.size(), 253u);
+  Formatted const editor = Format(fitting, EDITOR_FILE_FORMAT, EDITOR_PATH_SIZE);
+  EXPECT_TRUE(editor.fits);
+  EXPECT_EQ(editor.text, "C:\\" + std::string(240, 'd') + "\\pimbosetting.exe");
+
+  Formatted const tooLong = Format("C:\\" + std::string(241, 'd') + "\\pimbo.exe",
+                                   EDITOR_FILE_FORMAT, EDITOR_PATH_SIZE);
+  EXPECT_FALSE(tooLong.fits);
+  EXPECT_EQ(tooLong.text, "");
+  Formatted const longestEditor = Format(longest, EDITOR_FILE_FORMAT, EDITOR_PATH_SIZE);
+  EXPECT_FALSE(longestEditor.fits);
+  EXPECT_EQ(longestEditor.text, "");
+}
+
+TEST(LauncherPaths, FormatWithoutSlotWritesNothing) {
+  Formatted const result = Format("C:\\Pimbo\\pimbo.exe", "pimbo.ini", INI_PATH_SIZE);
+  EXPECT_FALSE(result.fits);
+  EXPECT_EQ(result.text, "");
+}
+
+TEST(CenteredOrigin, HalvesEachExtentBeforeSubtracting) {
+  // 1024 x 768 desktop, 240 x 22 window.
+  EXPECT_EQ(CenteredOrigin(1024, 240), 392);
+  EXPECT_EQ(CenteredOrigin(768, 22), 373);
+  // With an odd window extent the halves round separately: 512 - 120, not 783 / 2.
+  EXPECT_EQ(CenteredOrigin(1024, 241), 392);
+  EXPECT_EQ(CenteredOrigin(1023, 22), 500);
+  // A window larger than the desktop starts left of (above) it.
+  EXPECT_EQ(CenteredOrigin(100, 241), -70);
+}
+
+}  // namespace
