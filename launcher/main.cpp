@@ -183,6 +183,8 @@ void LauncherMain() {
   Instance = GetModuleHandleA(nullptr);
   ProcessHeap = GetProcessHeap();
 
+  // Cleared first so that only this call can leave ERROR_ALREADY_EXISTS behind.
+  SetLastError(ERROR_SUCCESS);
   InstanceMutex = CreateMutexA(nullptr, TRUE, MUTEX_NAME);
   // Another launcher or the settings editor holds the mutex: leave without a trace.
   if (GetLastError() == ERROR_ALREADY_EXISTS) RunExitSequence(0);

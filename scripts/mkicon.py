@@ -93,7 +93,7 @@ class Picture:
         """Palette (list of RGB), colour index rows and mask rows (1 = background)."""
         special = {c for c in self.legend.values() if isinstance(c, str)}
         if special and not masked:
-            raise PictureError(f"{self.path}: a bitmap has no transparent or inverted pixels")
+            raise PictureError(f"{self.path}: a .bmp cannot hold transparent or inverted pixels")
         palette = []
 
         def index_of(rgb):
