@@ -1,6 +1,8 @@
 // The end-to-end driver's implementation: folders, processes, windows, keys and probe logs.
 #include "driver.h"
 
+#include "menu_reader.h"
+
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -254,7 +256,17 @@ Process Process::Start(std::string const& exe, std::string const& args,
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workDir.empty() ? nullptr : workDir.c_str(), &startup, &info)) {
     result.error_ = GetLastError();
-    return result;
+    // Wine's CreateProcessA refuses an executable path of 260 bytes or more (error 3); the
+    // wide form takes it.
+    std::wstring wideLine = LongPath(commandLine).substr(4);
+    std::wstring wideDir = workDir.empty() ? L"" : LongPath(workDir).substr(4);
+    STARTUPINFOW wideStartup{};
+    wideStartup.cb = sizeof wideStartup;
+    if (!CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        wideDir.empty() ? nullptr : wideDir.c_str(), &wideStartup, &info)) {
+      return result;
+    }
+    result.error_ = 0;
   }
   CloseHandle(info.hThread);
   result.process_ = info.hProcess;
@@ -338,7 +350,20 @@ HWND FindLauncherWindow(DWORD pid) {
 }
 
 HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs) {
-  return WaitForWindow(pid, LAUNCHER_CLASS, LAUNCHER_TITLE, false, timeoutMs);
+  // The window can be found, and even answer a sent message, while WM_CREATE still runs (its
+  // Shell_NotifyIconA call waits on the taskbar and lets sent messages in), before the window
+  // is placed. WaitForInputIdle returns only once the thread waits in a message loop (measured
+  // under Wine 8 with a creation that sleeps after adding its icon).
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  HWND window = WaitForWindow(pid, LAUNCHER_CLASS, LAUNCHER_TITLE, false, timeoutMs);
+  if (!window) return nullptr;
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process) {
+    ULONGLONG now = GetTickCount64();
+    WaitForInputIdle(process, now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    CloseHandle(process);
+  }
+  return Responds(window) ? window : nullptr;
 }
 
 DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs) {
@@ -515,42 +540,142 @@ bool TrayIconExists(HWND owner, UINT id) {
   return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
+bool NotificationAreaWorks() {
+  HWND owner = CreateWindowExA(0, "Static", "tray check", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               nullptr, nullptr);
+  if (!owner) return false;
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = owner;
+  data.uID = 7;
+  data.uFlags = NIF_ICON | NIF_TIP;
+  data.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+  lstrcpynA(data.szTip, "tray check", sizeof data.szTip);
+  bool works = Shell_NotifyIconA(NIM_ADD, &data) && TrayIconExists(owner, 7);
+  Shell_NotifyIconA(NIM_DELETE, &data);
+  DestroyWindow(owner);
+  return works;
+}
+
 HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs) {
   return WaitForWindow(pid, "#32768", nullptr, true, timeoutMs);
 }
 
 bool NoPopupMenu(DWORD pid) { return TopLevelWindows(pid, "#32768", nullptr, true).empty(); }
 
+namespace {
+
+std::string MenuReaderDll() {
+  return EnvOr("PIMBO_E2E_MENU_READER", WinePath(PIMBO_E2E_MENU_READER_UNIX_PATH));
+}
+
+// Base address of a module in process pid, or null.
+BYTE* RemoteModuleBase(DWORD pid, std::string const& name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+  BYTE* base = nullptr;
+  MODULEENTRY32 entry;
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more && !base;
+       more = Module32Next(snapshot, &entry)) {
+    if (SameText(entry.szModule, name)) base = entry.modBaseAddr;
+  }
+  CloseHandle(snapshot);
+  return base;
+}
+
+// Runs function (exported by module, loaded here at localBase) at its place in process, with
+// argument; returns the thread's exit code, or 0 when it could not run.
+DWORD RunRemote(HANDLE process, BYTE* remoteBase, HMODULE localModule, const char* function,
+                void* argument) {
+  FARPROC local = GetProcAddress(localModule, function);
+  if (!remoteBase || !local) return 0;
+  BYTE* remote = remoteBase + (reinterpret_cast<BYTE*>(local) - reinterpret_cast<BYTE*>(localModule));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0,
+                                     reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), argument, 0,
+                                     nullptr);
+  if (!thread) return 0;
+  DWORD code = 0;
+  if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0 || !GetExitCodeThread(thread, &code)) {
+    code = 0;
+  }
+  CloseHandle(thread);
+  return code;
+}
+
+// Reads the menu inside the process that owns it: loads menu_reader.dll there and runs its
+// ReadMenuIntoFile on a thread of that process.
+bool ReadMenuInOwner(HWND popup, std::string* lines, std::string* error) {
+  DWORD pid = ProcessOf(popup);
+  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                   PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                               FALSE, pid);
+  if (!process) {
+    *error = "OpenProcess failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  std::string dll = MenuReaderDll();
+  char temp[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  MenuReadRequest request{};
+  request.popup = popup;
+  std::string output = std::string(temp, n < sizeof temp ? n : 0) + "pimbo-e2e-menu-" +
+                       std::to_string(GetCurrentProcessId()) + ".txt";
+  lstrcpynA(request.outputPath, output.c_str(), sizeof request.outputPath);
+  DeleteFileA(output.c_str());
+
+  size_t size = sizeof request + dll.size() + 1;
+  BYTE* remote = static_cast<BYTE*>(
+      VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  HMODULE local = LoadLibraryA(dll.c_str());
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  bool ok = false;
+  if (!remote || !local) {
+    *error = "cannot prepare " + dll + ", error " + std::to_string(GetLastError());
+  } else if (!WriteProcessMemory(process, remote, &request, sizeof request, nullptr) ||
+             !WriteProcessMemory(process, remote + sizeof request, dll.c_str(), dll.size() + 1,
+                                 nullptr)) {
+    *error = "WriteProcessMemory failed, error " + std::to_string(GetLastError());
+  } else if (!RunRemote(process, RemoteModuleBase(pid, "kernel32.dll"), kernel, "LoadLibraryA",
+                        remote + sizeof request)) {
+    *error = "could not load " + dll + " into process " + std::to_string(pid);
+  } else {
+    DWORD code = RunRemote(process, RemoteModuleBase(pid, "menu_reader.dll"), local,
+                           "ReadMenuIntoFile", remote);
+    ok = code == 1;
+    if (ok) {
+      *lines = ReadFileBytes(output);
+    } else {
+      *error = "ReadMenuIntoFile in the menu's process gave " + std::to_string(code);
+    }
+  }
+  if (local) FreeLibrary(local);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  DeleteFileA(output.c_str());
+  return ok;
+}
+
+}  // namespace
+
 std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error) {
+  std::string ignored;
+  if (!error) error = &ignored;
+  error->clear();
   std::vector<MenuItem> items;
-  LRESULT handle = 0;
-  if (!Send(popup, MN_GETHMENU, 0, 0, &handle) || !handle) {
-    if (error) *error = "MN_GETHMENU gave no menu";
-    return items;
-  }
-  HMENU menu = reinterpret_cast<HMENU>(handle);
-  SetLastError(0xdeadbeef);
-  int count = GetMenuItemCount(menu);
-  if (count < 0) {
-    if (error) *error = "GetMenuItemCount failed, error " + std::to_string(GetLastError());
-    return items;
-  }
-  for (int i = 0; i < count; ++i) {
-    char text[256] = {};
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = sizeof text;
-    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
-      if (error) *error = "GetMenuItemInfoA failed for item " + std::to_string(i);
+  std::string lines;
+  if (!ReadMenuInOwner(popup, &lines, error)) return items;
+  for (size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1) {
+    std::string line = lines.substr(at, end - at);
+    size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+    if (tab1 == std::string::npos || tab2 == std::string::npos) {
+      *error = "unreadable menu line: " + line;
       return {};
     }
     MenuItem item;
-    item.id = info.wID;
-    item.separator = (info.fType & MFT_SEPARATOR) != 0;
-    int n = GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-    item.text.assign(text, n > 0 ? n : 0);
+    item.id = static_cast<UINT>(std::strtoul(line.substr(0, tab1).c_str(), nullptr, 10));
+    item.separator = line.substr(tab1 + 1, tab2 - tab1 - 1) == "1";
+    item.text = line.substr(tab2 + 1);
     items.push_back(item);
   }
   return items;

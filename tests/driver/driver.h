@@ -53,7 +53,8 @@ bool StaysFalse(std::function<bool()> const& condition, DWORD quietMs = QUIET_MS
 
 // The Windows form of a Unix path (Wine maps / to drive Z:): "/a/b" -> "Z:\a\b".
 std::string WinePath(std::string const& unixPath);
-// The built programs. PIMBO_E2E_LAUNCHER / PIMBO_E2E_PROBE in the environment override them.
+// The built programs. PIMBO_E2E_LAUNCHER / PIMBO_E2E_PROBE in the environment override them
+// (and PIMBO_E2E_MENU_READER the helper DLL of ReadPopupMenu).
 std::string LauncherExe();
 std::string ProbeExe();
 // Joins lines with CR LF (and ends the last one), as the settings editor writes pimbo.ini.
@@ -158,11 +159,14 @@ inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 183;
 inline constexpr UINT TRAY_ICON_ID = 32;
 inline constexpr char MUTEX_NAME[] = "Pimbo Pirropirro Mutex";
 
-// Starts folder\pimbo.exe. Its working directory is the folder's parent, so that a launcher
-// that looked for pimbo.ini in the working directory instead of beside itself would fail.
+// Starts folder\pimbo.exe (CreateProcessA, or CreateProcessW for a path that Wine's A form
+// refuses). Its working directory is the folder's parent, so that a launcher that looked for
+// pimbo.ini in the working directory instead of beside itself would fail.
 Process StartLauncher(TestFolder const& folder);
 // The launcher window (class and title above) of process pid, or null.
 HWND FindLauncherWindow(DWORD pid);
+// Waits for the window and for its creation to finish (the thread waits in a message loop:
+// its own, or that of a message box shown during creation).
 HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs = WAIT_MS);
 // Posts WM_CLOSE to the launcher's window and waits for the process to end. Returns its exit
 // code, or STILL_ACTIVE when it did not end (or had no window).
@@ -219,6 +223,9 @@ bool Send(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0, LRESULT* 
 // True when the notification area holds the icon (owner, id): a NIM_MODIFY that changes
 // nothing succeeds only for an icon that exists.
 bool TrayIconExists(HWND owner, UINT id);
+// True when the notification area takes icons at all (checked with an icon of a hidden window
+// of the caller's own): without it, "no icon" proves nothing.
+bool NotificationAreaWorks();
 // The visible popup menu window (class "#32768") of process pid.
 HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs = WAIT_MS);
 // True when process pid shows no popup menu.
@@ -229,8 +236,10 @@ struct MenuItem {
   bool separator;
   std::string text; // as GetMenuStringA gives it, "&" included
 };
-// Items of the menu shown in popup (MN_GETHMENU). Empty with *error set when the menu cannot be
-// read from this process.
+// Items of the menu shown in popup (MN_GETHMENU, GetMenuItemCount, GetMenuItemInfoA,
+// GetMenuStringA). Wine keeps menus per process, so these calls run inside the menu's own
+// process: menu_reader.dll is loaded there (CreateRemoteThread) and reports through a file.
+// Empty, with *error set, when the menu cannot be read.
 std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error);
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,103 @@
+// End-to-end tests of the launcher's notification-area icon, its menu and the about box.
+#include "launcher_fixture.h"
+
+namespace {
+
+using LauncherTray = LauncherTest;
+
+TEST_F(LauncherTray, IconIsPresentByDefault) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID); }))
+      << "expected the icon (window, 32) in the notification area";
+  EXPECT_FALSE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID + 1))
+      << "expected no icon with another identifier";
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTray, NoTrayLeavesTheIconOutButKeepsTheHotKey) {
+  ASSERT_TRUE(e2e::NotificationAreaWorks()) << "the notification area takes no icons here";
+  ASSERT_NO_FATAL_FAILURE(Launch(e2e::IniText({"[settings]", "NoTray=1"})));
+  EXPECT_TRUE(e2e::Responds(window_));
+  EXPECT_FALSE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID)) << "expected no icon";
+  ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
+  ExpectCloseEndsWithZero();
+}
+
+// Opens the icon's menu as a right click on the icon does.
+HWND OpenTrayMenu(HWND window) {
+  if (!e2e::Post(window, e2e::WM_TRAYNOTIFY, e2e::TRAY_ICON_ID, WM_RBUTTONUP)) return nullptr;
+  return e2e::WaitForPopupMenu(e2e::ProcessOf(window));
+}
+
+TEST_F(LauncherTray, RightButtonOpensTheMenuInItsOrder) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  HWND popup = OpenTrayMenu(window_);
+  ASSERT_TRUE(popup) << "expected a popup menu after WM_RBUTTONUP";
+
+  std::string error;
+  std::vector<e2e::MenuItem> items = e2e::ReadPopupMenu(popup, &error);
+  struct Expected {
+    UINT id;
+    const char* text;
+  } const expected[] = {
+      {e2e::IDM_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報(&A)"}, {e2e::IDM_HOMEPAGE, "ﾎｰﾑﾍﾟｰｼﾞ(&W)"}, {0, nullptr},
+      {e2e::IDM_RESTART, "Pimbo 再起動(&R)"}, {e2e::IDM_SETTINGS, "設定(&O)"},
+      {e2e::IDM_EXIT, "終了(&Q)"},
+  };
+  ASSERT_TRUE(error.empty()) << error;
+  ASSERT_EQ(items.size(), std::size(expected));
+  for (size_t i = 0; i < items.size(); ++i) {
+    SCOPED_TRACE("item " + std::to_string(i));
+    EXPECT_EQ(items[i].separator, expected[i].text == nullptr);
+    EXPECT_EQ(items[i].id, expected[i].id);
+    if (expected[i].text) {
+      EXPECT_EQ(items[i].text, expected[i].text);
+    }
+  }
+
+  ASSERT_TRUE(e2e::PressKey(VK_ESCAPE));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::NoPopupMenu(launcher_.Id()); }))
+      << "expected Escape to close the menu";
+  EXPECT_TRUE(e2e::Responds(window_));
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTray, MenuChoiceReachesTheLauncher) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  ASSERT_TRUE(OpenTrayMenu(window_)) << "expected a popup menu after WM_RBUTTONUP";
+  // The menu has the keyboard: its mnemonic Q chooses "exit".
+  ASSERT_TRUE(e2e::TypeText("q"));
+  ASSERT_TRUE(launcher_.WaitExit()) << "expected the exit item to end the launcher";
+  EXPECT_EQ(launcher_.ExitCode(), 0u);
+}
+
+TEST_F(LauncherTray, OtherMouseMessagesOpenNothing) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  // Sent, not posted: a handler that opened a menu would not return until it closed.
+  for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                     WM_RBUTTONDBLCLK, WM_MOUSEMOVE}) {
+    SCOPED_TRACE("mouse message " + std::to_string(mouse));
+    LRESULT answer = -1;
+    EXPECT_TRUE(e2e::Send(window_, e2e::WM_TRAYNOTIFY, e2e::TRAY_ICON_ID, mouse, &answer, 3000));
+    EXPECT_EQ(answer, 0);
+    EXPECT_TRUE(e2e::NoPopupMenu(launcher_.Id()));
+  }
+  EXPECT_FALSE(IsWindowVisible(window_));
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTray, AboutBoxShowsTheVersionAndTheLauncherStays) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_ABOUT));
+  HWND box = e2e::WaitForMessageBox(launcher_.Id(), "ﾊﾞｰｼﾞｮﾝ情報");
+  ASSERT_TRUE(box) << "expected a message box titled ﾊﾞｰｼﾞｮﾝ情報";
+  EXPECT_EQ(e2e::MessageBoxText(box), "Pimbo launcher ver1.26" + std::string(25, ' '));
+  EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST)
+      << "expected a system-modal (topmost) box";
+  ASSERT_TRUE(e2e::DismissMessageBox(box));
+  EXPECT_TRUE(e2e::Responds(window_));
+  EXPECT_TRUE(launcher_.Running());
+  ExpectCloseEndsWithZero();
+}
+
+}  // namespace
