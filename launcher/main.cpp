@@ -21,8 +21,10 @@ DWORD const NEXT_PROGRAM_PATH_SIZE = MAX_PATH + 1;
 // The class background brush; the class keeps using it until the process ends.
 HBRUSH BackgroundBrush = nullptr;
 
-// Reads one integer of section "settings" with the platform's own profile reader.
+// Reads one integer of section "settings" with the platform's own profile reader; without a
+// path there is no file of ours to read.
 UINT ReadSetting(const char* key, int defaultValue) {
+  if (IniPath[0] == '\0') return static_cast<UINT>(defaultValue);
   return GetPrivateProfileIntA(SETTINGS_SECTION, key, defaultValue, IniPath);
 }
 
@@ -109,12 +111,17 @@ UINT RunLauncherWindow() {
 void BuildLauncherPaths(char* editorPath) {
   char modulePath[MAX_PATH] = "";
   DWORD const length = GetModuleFileNameA(Instance, modulePath, MAX_PATH);
-  // 0 is a failure and MAX_PATH a path cut to fit: either way there is no directory to trust,
-  // and the files are then looked for under empty paths, which find nothing.
-  if (length == 0 || length >= MAX_PATH) modulePath[0] = '\0';
-  FormatLauncherPath(modulePath, INI_FILE_FORMAT, IniPath, sizeof(IniPath));
+  // 0 is a failure and MAX_PATH a path cut to fit: either way there is no directory to trust.
+  // The paths are then left empty, so the launcher runs on its defaults and starts no editor
+  // rather than read or start a file of some other folder.
+  bool const known = length > 0 && length < MAX_PATH;
+  IniPath[0] = '\0';
+  if (known) FormatLauncherPath(modulePath, INI_FILE_FORMAT, IniPath, sizeof(IniPath));
   if (editorPath != nullptr) {
-    FormatLauncherPath(modulePath, EDITOR_FILE_FORMAT, editorPath, NEXT_PROGRAM_PATH_SIZE);
+    editorPath[0] = '\0';
+    if (known) {
+      FormatLauncherPath(modulePath, EDITOR_FILE_FORMAT, editorPath, NEXT_PROGRAM_PATH_SIZE);
+    }
   }
 }
 
