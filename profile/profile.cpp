@@ -22,29 +22,73 @@ std::size_t FieldLength(const char* text, std::size_t length) {
   return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : length;
 }
 
+// ProfileNameHash of a name given by its length.
+std::int32_t NameHash(const char* name, std::size_t length) {
+  std::uint32_t hash = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (name[i] == ' ') continue;
+    // The byte counts as a signed 8-bit value, so bytes from 0x80 on subtract.
+    std::int32_t byte = static_cast<signed char>(FoldByte(name[i]));
+    hash = hash * 2 + static_cast<std::uint32_t>(byte);
+  }
+  return static_cast<std::int32_t>(hash);
+}
+
 // The stored form of a section or key name: cut at a NUL, leading blanks skipped, at most
 // PROFILE_NAME_LIMIT bytes, trailing blanks dropped. Skipping the leading blanks before the cut
 // lets a name written back with a protective leading blank read as the same name.
-std::string StoredName(const char* name, std::size_t length) {
+std::string_view StoredName(const char* name, std::size_t length) {
   length = FieldLength(name, length);
   std::size_t start = 0;
   while (start < length && IsBlank(name[start])) ++start;
   std::size_t end = length;
   if (end - start > PROFILE_NAME_LIMIT) end = start + PROFILE_NAME_LIMIT;
   while (end > start && IsBlank(name[end - 1])) --end;
-  return std::string(name + start, end - start);
+  return std::string_view(name + start, end - start);
 }
 
-// The value as a getter hands it out: trimmed, then one leading and one trailing double quote
-// dropped, each on its own.
-std::string TreatedValue(const std::string& stored) {
+// A comment line: cut at a NUL and at PROFILE_NAME_LIMIT bytes, trimmed at its end only.
+std::string_view StoredComment(const char* line, std::size_t length) {
+  length = FieldLength(line, length);
+  if (length > PROFILE_NAME_LIMIT) length = PROFILE_NAME_LIMIT;
+  while (length > 0 && IsBlank(line[length - 1])) --length;
+  return std::string_view(line, length);
+}
+
+// The part of a stored value that a getter hands out: trimmed, then one leading and one
+// trailing double quote dropped, each on its own. Needs no copy, so it cannot run out of memory.
+struct Span {
+  const char* text;
+  std::size_t length;
+};
+
+Span TreatedValue(std::string_view stored) {
   std::size_t start = 0;
   std::size_t end = stored.size();
   while (start < end && IsBlank(stored[start])) ++start;
   while (end > start && IsBlank(stored[end - 1])) --end;
   if (start < end && stored[start] == '"') ++start;
   if (start < end && stored[end - 1] == '"') --end;
-  return stored.substr(start, end - start);
+  return Span{stored.data() + start, end - start};
+}
+
+// Decimal text as ProfileParseInt reads it, given by its length.
+int ParseInt(const char* text, std::size_t length) {
+  if (length == 0) return 0;
+  std::size_t i = 0;
+  bool negative = false;
+  if (text[0] == '+' || text[0] == '-') {
+    negative = text[0] == '-';
+    ++i;
+  }
+  // 32-bit arithmetic that wraps: a hand-written huge number gives its low 32 bits.
+  std::uint32_t value = 0;
+  for (; i < length; ++i) {
+    if (text[i] < '0' || text[i] > '9') return 0;
+    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int>(static_cast<std::int32_t>(value));
 }
 
 // Copies length bytes of text into buffer (size bytes), cut to size - 1 and NUL-terminated.
@@ -56,46 +100,24 @@ int CopyOut(const char* text, std::size_t length, char* buffer, int bufferSize) 
   return static_cast<int>(length);
 }
 
-// The stored entry for section/key, or null when either is missing.
-const ProfileEntry* LookUp(const char* section, const char* key) {
+// The stored value for section/key; false when the section, the key or its value is missing.
+bool LookUp(const char* section, const char* key, std::string_view* value) {
   int s = ProfileFindSection(section);
-  if (s < 0) return nullptr;
+  if (s < 0) return false;
   int k = ProfileFindKey(s, key);
-  if (k < 0) return nullptr;
-  return &CurrentProfile->sections[s].entries[k];
+  if (k < 0) return false;
+  const ProfileSection& found = CurrentProfile->sections[s];
+  const ProfileEntry& entry = found.entries[k];
+  if (!entry.hasValue) return false;
+  *value = found.EntryValue(entry);
+  return true;
 }
 
 }  // namespace
 
-std::int32_t ProfileNameHash(const char* name) {
-  std::uint32_t hash = 0;
-  if (!name) return 0;
-  for (const char* p = name; *p; ++p) {
-    if (*p == ' ') continue;
-    // The byte counts as a signed 8-bit value, so bytes from 0x80 on subtract.
-    std::int32_t byte = static_cast<signed char>(FoldByte(*p));
-    hash = hash * 2 + static_cast<std::uint32_t>(byte);
-  }
-  return static_cast<std::int32_t>(hash);
-}
+std::int32_t ProfileNameHash(const char* name) { return name ? NameHash(name, std::strlen(name)) : 0; }
 
-int ProfileParseInt(const char* text) {
-  if (!text || !*text) return 0;
-  const char* p = text;
-  bool negative = false;
-  if (*p == '+' || *p == '-') {
-    negative = *p == '-';
-    ++p;
-  }
-  // 32-bit arithmetic that wraps: a hand-written huge number gives its low 32 bits.
-  std::uint32_t value = 0;
-  for (; *p; ++p) {
-    if (*p < '0' || *p > '9') return 0;
-    value = value * 10 + static_cast<std::uint32_t>(*p - '0');
-  }
-  if (negative) value = 0u - value;
-  return static_cast<int>(static_cast<std::int32_t>(value));
-}
+int ProfileParseInt(const char* text) { return text ? ParseInt(text, std::strlen(text)) : 0; }
 
 void ProfileTrim(char* text) {
   if (!text) return;
@@ -107,10 +129,62 @@ void ProfileTrim(char* text) {
   text[length - start] = '\0';
 }
 
-std::string ProfileFoldName(const char* name, std::size_t length) {
-  std::string folded(name, length);
-  for (char& c : folded) c = FoldByte(c);
-  return folded;
+std::uint32_t ProfileFoldHash(const char* name, std::size_t length) {
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (std::size_t i = 0; i < length; ++i) {
+    hash ^= static_cast<unsigned char>(FoldByte(name[i]));
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+bool ProfileNamesMatch(std::string_view stored, const char* name, std::size_t length) {
+  if (stored.size() != length) return false;
+  for (std::size_t i = 0; i < length; ++i)
+    if (FoldByte(stored[i]) != FoldByte(name[i])) return false;
+  return true;
+}
+
+void ProfileNameIndex::Reserve() {
+  if ((used_ + 1) * 2 <= slots_.size()) return;
+  std::size_t live = 0;
+  for (const Slot& slot : slots_) live += slot.index >= 0;
+  std::size_t size = 16;
+  while (size < (live + 1) * 4) size *= 2;  // half full at most once grown
+  std::vector<Slot> slots(size, Slot{0, EMPTY});
+  std::size_t mask = size - 1;
+  for (const Slot& slot : slots_) {
+    if (slot.index < 0) continue;  // removed slots are dropped here
+    std::size_t i = slot.hash & mask;
+    while (slots[i].index != EMPTY) i = (i + 1) & mask;
+    slots[i] = slot;
+  }
+  slots_.swap(slots);
+  used_ = live;
+}
+
+void ProfileNameIndex::Insert(std::uint32_t hash, int index) {
+  std::size_t mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].index != EMPTY) i = (i + 1) & mask;
+  slots_[i] = Slot{hash, index};
+  ++used_;
+}
+
+void ProfileNameIndex::Replace(std::uint32_t hash, int oldIndex, int newIndex) {
+  if (slots_.empty()) return;
+  std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask; slots_[i].index != EMPTY; i = (i + 1) & mask) {
+    if (slots_[i].index == oldIndex) {
+      slots_[i].index = newIndex >= 0 ? newIndex : REMOVED;
+      return;
+    }
+  }
+}
+
+void ProfileNameIndex::Clear() {
+  std::vector<Slot>().swap(slots_);
+  used_ = 0;
 }
 
 std::unique_ptr<ProfileModel> ProfileCreateModel() {
@@ -125,8 +199,11 @@ int ProfileFindSection(const char* name) {
   std::size_t length = std::strlen(name);
   // Stored names are at most PROFILE_NAME_LIMIT bytes, so a longer one cannot match.
   if (length > PROFILE_NAME_LIMIT) return -1;
-  auto found = CurrentProfile->sectionIndex.find(ProfileFoldName(name, length));
-  return found == CurrentProfile->sectionIndex.end() ? -1 : found->second;
+  const ProfileModel& model = *CurrentProfile;
+  return model.sectionIndex.Find(name, length, ProfileFoldHash(name, length),
+                                 [&model](int i) -> std::string_view {
+                                   return model.sections[i].name;
+                                 });
 }
 
 int ProfileFindKey(int section, const char* name) {
@@ -136,58 +213,61 @@ int ProfileFindKey(int section, const char* name) {
   const ProfileSection& s = CurrentProfile->sections[section];
   std::size_t length = std::strlen(name);
   if (s.entries.empty() || length > PROFILE_NAME_LIMIT) return -1;
-  auto found = s.keyIndex.find(ProfileFoldName(name, length));
-  return found == s.keyIndex.end() ? -1 : found->second;
+  return s.keyIndex.Find(name, length, ProfileFoldHash(name, length),
+                         [&s](int i) { return s.EntryName(s.entries[i]); });
 }
 
 namespace {
 
 int AddSectionTo(ProfileModel* model, const char* name, std::size_t length) {
-  std::string stored = StoredName(name, length);
+  std::string_view stored = StoredName(name, length);
   if (stored.empty()) return 0;
-  std::string folded = ProfileFoldName(stored.data(), stored.size());
+  std::uint32_t hash = ProfileFoldHash(stored.data(), stored.size());
+  bool first = model->sectionIndex.Find(stored.data(), stored.size(), hash,
+                                        [model](int i) -> std::string_view {
+                                          return model->sections[i].name;
+                                        }) < 0;
+  if (first) model->sectionIndex.Reserve();
   ProfileSection section;
-  section.hash = ProfileNameHash(stored.c_str());
-  section.name = std::move(stored);
-  int index = static_cast<int>(model->sections.size());
+  section.name.assign(stored);
+  section.hash = NameHash(stored.data(), stored.size());
   model->sections.push_back(std::move(section));
-  try {
-    model->sectionIndex.try_emplace(std::move(folded), index);
-  } catch (...) {
-    model->sections.pop_back();
-    throw;
-  }
+  if (first) model->sectionIndex.Insert(hash, static_cast<int>(model->sections.size()) - 1);
   return 1;
 }
 
 void AddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
                 const char* value, std::size_t valueLength, ProfileEntryKind kind) {
+  std::string_view stored =
+      kind == PROFILE_COMMENT ? StoredComment(name, nameLength) : StoredName(name, nameLength);
+  std::string_view text =
+      kind == PROFILE_COMMENT ? std::string_view() : std::string_view(value, FieldLength(value, valueLength));
+  // Only the first live key of each name goes into the index: lookups return the first match.
+  bool first = false;
+  std::uint32_t hash = 0;
+  if (kind == PROFILE_KEY && !stored.empty()) {
+    hash = ProfileFoldHash(stored.data(), stored.size());
+    first = section->keyIndex.Find(stored.data(), stored.size(), hash,
+                                   [section](int i) {
+                                     return section->EntryName(section->entries[i]);
+                                   }) < 0;
+  }
+  if (first) section->keyIndex.Reserve();
   ProfileEntry entry;
   entry.kind = kind;
-  if (kind == PROFILE_COMMENT) {
-    // The whole line from the "#", cut and trimmed at its end only.
-    std::size_t length = FieldLength(name, nameLength);
-    if (length > PROFILE_NAME_LIMIT) length = PROFILE_NAME_LIMIT;
-    while (length > 0 && IsBlank(name[length - 1])) --length;
-    entry.name.assign(name, length);
-  } else {
-    entry.name = StoredName(name, nameLength);
-    entry.hash = ProfileNameHash(entry.name.c_str());
-    entry.value.assign(value, FieldLength(value, valueLength));
+  entry.nameLength = static_cast<std::uint8_t>(stored.size());
+  entry.nameOffset = section->text.size();
+  // Bytes appended before a later step throws stay unused; the entries never point at them.
+  section->text.append(stored);
+  entry.valueOffset = section->text.size();
+  entry.valueLength = text.size();
+  section->text.append(text);
+  if (kind == PROFILE_KEY) {
+    entry.hash = NameHash(stored.data(), stored.size());
     entry.hasValue = true;
   }
-  std::string folded;
-  if (kind == PROFILE_KEY && !entry.name.empty())
-    folded = ProfileFoldName(entry.name.data(), entry.name.size());
-  int index = static_cast<int>(section->entries.size());
-  section->entries.push_back(std::move(entry));
-  if (folded.empty()) return;
-  try {
-    section->keyIndex.try_emplace(std::move(folded), index);  // keeps an earlier duplicate
-  } catch (...) {
-    section->entries.pop_back();
-    throw;
-  }
+  section->entries.push_back(entry);
+  if (first) section->keyIndex.Insert(hash, static_cast<int>(section->entries.size()) - 1);
 }
 
 }  // namespace
@@ -252,36 +332,20 @@ int ProfileLoad(const char* path) {
 
 int ProfileGetString(const char* section, const char* key, const char* defaultText, char* buffer,
                      int bufferSize, const char* /*path*/) {
-  try {
-    const ProfileEntry* entry = LookUp(section, key);
-    if (!entry || !entry->hasValue) {
-      const char* fallback = defaultText ? defaultText : "";
-      return CopyOut(fallback, std::strlen(fallback), buffer, bufferSize);
-    }
-    try {
-      std::string value = TreatedValue(entry->value);
-      return CopyOut(value.data(), value.size(), buffer, bufferSize);
-    } catch (const std::bad_alloc&) {
-      return CopyOut(entry->value.data(), entry->value.size(), buffer, bufferSize);
-    }
-  } catch (const std::bad_alloc&) {
+  std::string_view stored;
+  if (!LookUp(section, key, &stored)) {
     const char* fallback = defaultText ? defaultText : "";
     return CopyOut(fallback, std::strlen(fallback), buffer, bufferSize);
   }
+  Span value = TreatedValue(stored);
+  return CopyOut(value.text, value.length, buffer, bufferSize);
 }
 
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* /*path*/) {
-  try {
-    const ProfileEntry* entry = LookUp(section, key);
-    if (!entry || !entry->hasValue) return defaultValue;
-    try {
-      return ProfileParseInt(TreatedValue(entry->value).c_str());
-    } catch (const std::bad_alloc&) {
-      return ProfileParseInt(entry->value.c_str());
-    }
-  } catch (const std::bad_alloc&) {
-    return defaultValue;
-  }
+  std::string_view stored;
+  if (!LookUp(section, key, &stored)) return defaultValue;
+  Span value = TreatedValue(stored);
+  return ParseInt(value.text, value.length);
 }
 
 void ProfileFree() { CurrentProfile.reset(); }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 // Longest section name, key name or comment line kept, in bytes.
@@ -17,14 +17,68 @@ enum ProfileEntryKind : std::int32_t {
   PROFILE_COMMENT = 1,  // a line whose first byte is "#"
 };
 
-// One key line or comment line, in file order.
-struct ProfileEntry {
-  std::string name;        // trimmed key name, or the whole comment line; empty: deleted
-  std::int32_t hash = 0;   // ProfileNameHash(name) for keys, 0 for comments
-  std::string value;       // exactly as it stood after "=" (blanks and quotes kept)
-  bool hasValue = false;   // false: the value is missing (reads as an absent key)
-  std::int32_t kind = PROFILE_KEY;
+// Hash of a name under the matching rule: equal for names that differ only in the case of
+// ASCII letters. (ProfileNameHash is kept for the records; it skips blanks and drops the early
+// bytes of long names, which makes it a poor table hash.)
+std::uint32_t ProfileFoldHash(const char* name, std::size_t length);
+
+// True when the names match: equal ignoring the case of ASCII letters, byte for byte otherwise.
+bool ProfileNamesMatch(std::string_view stored, const char* name, std::size_t length);
+
+// Open-addressing table from a name to the index of the first record of that name (section or
+// key entry). Stores the fold hash beside each index, so probing reads one small array and a
+// record's name only when the hashes agree.
+class ProfileNameIndex {
+ public:
+  // Index of the record that matches name, or -1. nameOf(i) returns record i's stored name.
+  template <class NameOf>
+  int Find(const char* name, std::size_t length, std::uint32_t hash, NameOf nameOf) const {
+    if (slots_.empty()) return -1;
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& slot = slots_[i];
+      if (slot.index == EMPTY) return -1;
+      if (slot.index >= 0 && slot.hash == hash &&
+          ProfileNamesMatch(nameOf(slot.index), name, length))
+        return slot.index;
+    }
+  }
+
+  // Makes room for one more name; the only step that allocates (and may throw).
+  void Reserve();
+
+  // Records index under hash; call only after Reserve and only when Find found no record of
+  // that name, so the first record of each name keeps its place.
+  void Insert(std::uint32_t hash, int index);
+
+  // The record at oldIndex is no longer the first of its name: newIndex is, or none when -1.
+  void Replace(std::uint32_t hash, int oldIndex, int newIndex);
+
+  void Clear();
+
+ private:
+  static constexpr std::int32_t EMPTY = -1;
+  static constexpr std::int32_t REMOVED = -2;  // keeps later names of the probe chain reachable
+  struct Slot {
+    std::uint32_t hash;
+    std::int32_t index;
+  };
+  std::vector<Slot> slots_;  // size 0 or a power of two, at most half full
+  std::size_t used_ = 0;     // slots that are not EMPTY
 };
+
+// One key line or comment line, in file order. Its name and value are bytes of the section's
+// text pool, so that loading makes no allocation per entry and keeps a section's texts together.
+struct ProfileEntry {
+  std::size_t nameOffset = 0;   // key name (trimmed) or the whole comment line
+  std::size_t valueOffset = 0;  // exactly as it stood after "=" (blanks and quotes kept)
+  std::size_t valueLength = 0;
+  std::int32_t hash = 0;        // ProfileNameHash of the name for keys, 0 for comments
+  std::uint8_t nameLength = 0;  // 0: deleted (or a key line whose name was all blanks)
+  bool hasValue = false;        // false: the value is missing (reads as an absent key)
+  ProfileEntryKind kind = PROFILE_KEY;
+};
+static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byte");
 
 // One section, in file order. Section 0 is nameless and holds what stands before the first
 // header. An empty entries vector stands for "no entry array": such a section is not written.
@@ -32,15 +86,24 @@ struct ProfileSection {
   std::string name;
   std::int32_t hash = 0;
   std::vector<ProfileEntry> entries;
-  // Folded key name -> index of the first live key entry of that name. Keeps lookups and
-  // loading linear in the number of keys; the entries stay the one source of truth.
-  std::unordered_map<std::string, int> keyIndex;
+  // Names and values of the entries, back to back. A replaced value's old bytes stay unused
+  // until the section is cleared or the model freed (the editor sets each key once a save).
+  std::string text;
+  // First live key entry of each name. Keeps lookups and loading linear in the number of
+  // keys; the entries stay the one source of truth.
+  ProfileNameIndex keyIndex;
+
+  std::string_view EntryName(const ProfileEntry& entry) const {
+    return std::string_view(text.data() + entry.nameOffset, entry.nameLength);
+  }
+  std::string_view EntryValue(const ProfileEntry& entry) const {
+    return std::string_view(text.data() + entry.valueOffset, entry.valueLength);
+  }
 };
 
 struct ProfileModel {
   std::vector<ProfileSection> sections;
-  // Folded section name -> index of the first section of that name.
-  std::unordered_map<std::string, int> sectionIndex;
+  ProfileNameIndex sectionIndex;  // first section of each name
 };
 
 // The one model of the process; null when none exists.
@@ -55,9 +118,6 @@ std::unique_ptr<ProfileModel> ProfileCreateModel();
 // Parses size bytes of text into model (which holds only section 0).
 void ProfileParse(ProfileModel* model, const char* text, std::size_t size);
 
-// The name as the index keys it: ASCII letters lower-cased, every other byte kept.
-std::string ProfileFoldName(const char* name, std::size_t length);
-
 // Index of the first section / live key entry whose name matches (ASCII case-insensitively,
 // byte for byte otherwise), or -1. Null or empty names never match.
 int ProfileFindSection(const char* name);
@@ -69,13 +129,16 @@ int ProfileFindKey(int section, const char* name);
 int ProfileAddSection(const char* name, std::size_t length);
 
 // Appends an entry to section: the name as ProfileAddSection cuts it (a comment keeps its
-// leading "#" and is only trimmed at its end) and its own copy of value (cut at a NUL).
+// leading "#" and is only trimmed at its end) and a copy of value (cut at a NUL).
 void ProfileAddEntry(int section, const char* name, std::size_t nameLength, const char* value,
                      std::size_t valueLength, ProfileEntryKind kind);
 
 // Empties the name of a key entry and drops its value, so that a later duplicate becomes the
 // first match.
 void ProfileDeleteEntry(int section, int entry);
+
+// Gives an entry a copy of value as its new value.
+void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length);
 
 // Frees every entry of a section; the section keeps its place.
 void ProfileClearSection(int section);

@@ -16,14 +16,16 @@ namespace {
 // save byte-identical to the first.
 bool HasWrittenEntry(const ProfileSection& section) {
   for (const ProfileEntry& entry : section.entries)
-    if (!entry.name.empty()) return true;
+    if (entry.nameLength > 0) return true;
   return false;
 }
 
 // A key name that begins with "[" or "#" would read back as a header or a comment; one leading
 // blank (dropped again when the name is read) keeps it a key.
-bool NeedsGuardBlank(const ProfileEntry& entry) {
-  return entry.kind == PROFILE_KEY && (entry.name[0] == '[' || entry.name[0] == '#');
+bool NeedsGuardBlank(const ProfileSection& section, const ProfileEntry& entry) {
+  if (entry.kind != PROFILE_KEY || entry.nameLength == 0) return false;
+  char first = section.text[entry.nameOffset];
+  return first == '[' || first == '#';
 }
 
 std::size_t FormattedLength(const ProfileModel& model) {
@@ -33,28 +35,24 @@ std::size_t FormattedLength(const ProfileModel& model) {
     if (!HasWrittenEntry(section)) continue;
     if (s != 0) length += section.name.size() + 4;  // "[", name, "]", CR LF
     for (const ProfileEntry& entry : section.entries) {
-      if (entry.name.empty()) continue;
-      length += entry.name.size() + 2;
-      if (entry.kind == PROFILE_KEY) length += 1 + entry.value.size() + NeedsGuardBlank(entry);
+      if (entry.nameLength == 0) continue;
+      length += entry.nameLength + 2;
+      if (entry.kind == PROFILE_KEY)
+        length += 1 + entry.valueLength + (NeedsGuardBlank(section, entry) ? 1 : 0);
     }
     length += 2;
   }
   return length;
 }
 
-// The model to change, created (section 0 only) when none exists.
-ProfileModel* ModelForEditing() {
-  if (!CurrentProfile) CurrentProfile = ProfileCreateModel();
-  return CurrentProfile.get();
-}
-
-// Index of the section named name, appended when missing; -1 when it cannot be made.
+// Index of the section named name, appended when missing; -1 when it cannot be made. Creates
+// the model (section 0 only) when none exists.
 int SectionForEditing(const char* name) {
-  ProfileModel* model = ModelForEditing();
+  if (!CurrentProfile) CurrentProfile = ProfileCreateModel();
   int s = ProfileFindSection(name);
   if (s >= 0) return s;
   if (!ProfileAddSection(name, std::strlen(name))) return -1;
-  return static_cast<int>(model->sections.size()) - 1;
+  return static_cast<int>(CurrentProfile->sections.size()) - 1;
 }
 
 }  // namespace
@@ -65,14 +63,12 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
   for (std::size_t s = 0; s < model.sections.size(); ++s) {
     const ProfileSection& section = model.sections[s];
     if (!HasWrittenEntry(section)) continue;
-    if (s != 0) {
-      out->append("[").append(section.name).append("]\r\n");
-    }
+    if (s != 0) out->append("[").append(section.name).append("]\r\n");
     for (const ProfileEntry& entry : section.entries) {
-      if (entry.name.empty()) continue;
-      if (NeedsGuardBlank(entry)) out->push_back(' ');
-      out->append(entry.name);
-      if (entry.kind == PROFILE_KEY) out->append("=").append(entry.value);
+      if (entry.nameLength == 0) continue;
+      if (NeedsGuardBlank(section, entry)) out->push_back(' ');
+      out->append(section.EntryName(entry));
+      if (entry.kind == PROFILE_KEY) out->append("=").append(section.EntryValue(entry));
       out->append("\r\n");
     }
     out->append("\r\n");
@@ -82,37 +78,41 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
 void ProfileDeleteEntry(int section, int entry) {
   ProfileSection& s = CurrentProfile->sections[section];
   ProfileEntry& e = s.entries[entry];
-  if (e.kind == PROFILE_KEY && !e.name.empty()) {
-    std::string folded = ProfileFoldName(e.name.data(), e.name.size());
-    auto found = s.keyIndex.find(folded);
-    if (found != s.keyIndex.end() && found->second == entry) {
-      // The next live key of the same name, if any, becomes the first match.
-      int next = -1;
-      for (std::size_t i = static_cast<std::size_t>(entry) + 1; i < s.entries.size(); ++i) {
-        const ProfileEntry& later = s.entries[i];
-        if (later.kind == PROFILE_KEY && later.name.size() == e.name.size() &&
-            ProfileFoldName(later.name.data(), later.name.size()) == folded) {
-          next = static_cast<int>(i);
-          break;
-        }
+  if (e.kind == PROFILE_KEY && e.nameLength > 0) {
+    // When this was the first match, the next live key of the same name takes its place.
+    std::string_view name = s.EntryName(e);
+    int next = -1;
+    for (std::size_t i = static_cast<std::size_t>(entry) + 1; i < s.entries.size(); ++i) {
+      const ProfileEntry& later = s.entries[i];
+      if (later.kind == PROFILE_KEY &&
+          ProfileNamesMatch(s.EntryName(later), name.data(), name.size())) {
+        next = static_cast<int>(i);
+        break;
       }
-      if (next >= 0)
-        found->second = next;
-      else
-        s.keyIndex.erase(found);
     }
+    s.keyIndex.Replace(ProfileFoldHash(name.data(), name.size()), entry, next);
   }
-  e.name.clear();
+  e.nameLength = 0;
   e.hash = 0;
-  e.value.clear();
-  e.value.shrink_to_fit();
+  e.valueLength = 0;
   e.hasValue = false;
+}
+
+void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length) {
+  ProfileSection& s = CurrentProfile->sections[section];
+  std::size_t offset = s.text.size();
+  s.text.append(value, length);  // may throw; the entry keeps its old value then
+  ProfileEntry& e = s.entries[entry];
+  e.valueOffset = offset;
+  e.valueLength = length;
+  e.hasValue = true;
 }
 
 void ProfileClearSection(int section) {
   ProfileSection& s = CurrentProfile->sections[section];
   std::vector<ProfileEntry>().swap(s.entries);
-  s.keyIndex.clear();
+  std::string().swap(s.text);
+  s.keyIndex.Clear();
 }
 
 int ProfileSetString(const char* section, const char* key, const char* value,
@@ -131,11 +131,7 @@ int ProfileSetString(const char* section, const char* key, const char* value,
         ProfileDeleteEntry(s, k);
         return 1;
       }
-      // The copy is made before the old value goes, so a failed copy keeps the old value.
-      std::string copy(value);
-      ProfileEntry& entry = CurrentProfile->sections[s].entries[k];
-      entry.value = std::move(copy);
-      entry.hasValue = true;
+      ProfileSetEntryValue(s, k, value, std::strlen(value));
       return 1;
     }
     if (!value) return 0;

@@ -2,6 +2,7 @@
 // hostile files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -169,6 +170,36 @@ TEST_F(LoadCommandsTest, HugeCountWithNoKeysIsCappedAndFast) {
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(records.size(), static_cast<std::size_t>(COMMAND_COUNT_LIMIT));
   EXPECT_LT(elapsed, std::chrono::seconds(10));
+}
+
+// The time of the fastest of three loads of a file of count commands.
+std::chrono::duration<double> FastestLoad(const TempFolder& folder, int count) {
+  std::string text = "[settings]\r\ncommand count=" + std::to_string(count) + "\r\n[commands]\r\n";
+  for (int i = 0; i < count; ++i)
+    text += Command(i, "\"Command " + std::to_string(i) + "\"", "\"k" + std::to_string(i) + "\"",
+                    "0", "\"C:\\tool.exe\"", "\"file.txt\"");
+  std::string path = folder.File("scale" + std::to_string(count) + ".ini");
+  WriteBytes(path, text);
+  std::chrono::duration<double> best(1e9);
+  for (int run = 0; run < 3; ++run) {
+    auto start = std::chrono::steady_clock::now();
+    CommandList list;
+    LoadCommands(path.c_str(), &list, CommandReader::Editor);
+    FreeCommandList(&list);
+    best = std::min<std::chrono::duration<double>>(best, std::chrono::steady_clock::now() - start);
+  }
+  return best;
+}
+
+// Loading must stay linear: a lookup per key that scanned the section would make ten times
+// the commands cost about a hundred times the time. The bound leaves room for the sanitizers,
+// caches and a busy machine.
+TEST_F(LoadCommandsTest, LoadingTimeGrowsLinearly) {
+  auto small = FastestLoad(folder_, 1000);
+  auto large = FastestLoad(folder_, 10000);
+  EXPECT_LT(large.count() / small.count(), 30.0)
+      << "1,000 commands: " << small.count() * 1000 << " ms, 10,000: " << large.count() * 1000
+      << " ms";
 }
 
 TEST_F(LoadCommandsTest, FreeCommandListEmptiesTheList) {
