@@ -83,6 +83,8 @@ TEST_F(LauncherLifecycle, RestartStartsANewLauncherThatTakesTheHotKey) {
   window_ = e2e::WaitForLauncherWindow(newPid);
   ASSERT_TRUE(window_) << "expected the new launcher's window";
   EXPECT_EQ(e2e::CountProcesses("pimbo.exe"), 1);
+  EXPECT_TRUE(e2e::TopLevelWindows(newPid, "#32770").empty())
+      << "expected no message box: the old launcher gave its hot key back first";
   EXPECT_TRUE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID))
       << "expected the new launcher to add its icon";
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());

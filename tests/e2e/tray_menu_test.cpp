@@ -1,6 +1,8 @@
 // End-to-end tests of the launcher's notification-area icon, its menu and the about box.
 #include "launcher_fixture.h"
 
+#include <shellapi.h>
+
 namespace {
 
 using LauncherTray = LauncherTest;
@@ -14,11 +16,36 @@ TEST_F(LauncherTray, IconIsPresentByDefault) {
   ExpectCloseEndsWithZero();
 }
 
+// What the taskbar broadcasts when it has been re-created; the launcher answers the message
+// synchronously, so the icon is back (or not) when the send returns.
+bool SendTaskbarCreated(HWND window) {
+  return e2e::Send(window, RegisterWindowMessageA("TaskbarCreated"));
+}
+
+TEST_F(LauncherTray, IconComesBackWhenTheTaskbarIsRecreated) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID); }));
+  // A re-created taskbar has lost every icon; removing this one stands in for that.
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = window_;
+  data.uID = e2e::TRAY_ICON_ID;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+  ASSERT_FALSE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID));
+
+  ASSERT_TRUE(SendTaskbarCreated(window_));
+  EXPECT_TRUE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID)) << "expected the icon added again";
+  ExpectCloseEndsWithZero();
+}
+
 TEST_F(LauncherTray, NoTrayLeavesTheIconOutButKeepsTheHotKey) {
   ASSERT_TRUE(e2e::NotificationAreaWorks()) << "the notification area takes no icons here";
   ASSERT_NO_FATAL_FAILURE(Launch(e2e::IniText({"[settings]", "NoTray=1"})));
   EXPECT_TRUE(e2e::Responds(window_));
   EXPECT_FALSE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID)) << "expected no icon";
+  ASSERT_TRUE(SendTaskbarCreated(window_));
+  EXPECT_FALSE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID))
+      << "expected no icon after the taskbar is re-created";
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
   ExpectCloseEndsWithZero();
 }
@@ -31,8 +58,13 @@ HWND OpenTrayMenu(HWND window) {
 
 TEST_F(LauncherTray, RightButtonOpensTheMenuInItsOrder) {
   ASSERT_NO_FATAL_FAILURE(Launch());
+  ASSERT_TRUE(SetCursorPos(300, 200));
   HWND popup = OpenTrayMenu(window_);
   ASSERT_TRUE(popup) << "expected a popup menu after WM_RBUTTONUP";
+  RECT rect{};
+  GetWindowRect(popup, &rect);
+  EXPECT_EQ(rect.left, 300) << "expected the menu at the mouse position";
+  EXPECT_EQ(rect.top, 200) << "expected the menu at the mouse position";
 
   std::string error;
   std::vector<e2e::MenuItem> items = e2e::ReadPopupMenu(popup, &error);
