@@ -355,15 +355,22 @@ HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs) {
   // is placed. WaitForInputIdle returns only once the thread waits in a message loop (measured
   // under Wine 8 with a creation that sleeps after adding its icon).
   ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  HWND window = WaitForWindow(pid, LAUNCHER_CLASS, LAUNCHER_TITLE, false, timeoutMs);
-  if (!window) return nullptr;
   HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (process) {
+  if (!process) return nullptr;
+  HWND window = nullptr;
+  // A launcher that ends without a window fails the wait at once, not after the timeout.
+  WaitUntil(
+      [&] {
+        window = FindLauncherWindow(pid);
+        return window || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      },
+      timeoutMs);
+  if (window) {
     ULONGLONG now = GetTickCount64();
     WaitForInputIdle(process, now < deadline ? static_cast<DWORD>(deadline - now) : 0);
-    CloseHandle(process);
   }
-  return Responds(window) ? window : nullptr;
+  CloseHandle(process);
+  return window && Responds(window) ? window : nullptr;
 }
 
 DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs) {
