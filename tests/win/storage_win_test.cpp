@@ -1,0 +1,166 @@
+// Replacing pimbo.ini on Windows: a save that cannot complete leaves the old file byte for byte
+// and no temporary file beside it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "platform.h"
+#include "profile.h"
+#include "settings.h"
+#include "storage_fault.h"
+#include "win_files.h"
+
+namespace {
+
+const char kOld[] = "[settings]\r\nhot key=305\r\ncommand count=0\r\n\r\n";
+
+class StorageWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(WriteBytes(Ini(), kOld)); }
+  void TearDown() override {
+    SetStorageFault(StorageFault::None);
+    ProfileFree();
+  }
+  std::string Ini() const { return folder_.File("pimbo.ini"); }
+
+  // What the editor does on OK: the settings, then the commands (one of them).
+  int SaveAll() {
+    Settings s{};
+    s.hotKey = 0x0232;
+    s.hideTime = 4;
+    SaveSettings(Ini().c_str(), s);
+    CommandRecord record{};
+    record.name = const_cast<char*>("n");
+    record.key = const_cast<char*>("k");
+    CommandList list;
+    list.head = list.tail = &record;
+    list.count = 1;
+    return SaveCommands(Ini().c_str(), list);
+  }
+
+  void ExpectUnchanged() {
+    std::string actual = ReadBytes(Ini());
+    EXPECT_EQ(actual, kOld) << "expected\n" << Visible(kOld) << "got\n" << Visible(actual);
+    EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+  }
+
+  WinTempFolder folder_;
+};
+
+// Only the commands' part: measured under Wine 8 run as root, WritePrivateProfileStringA
+// writes through the read-only attribute (Windows refuses), so SaveSettings would change it.
+TEST_F(StorageWinTest, ReadOnlyFileIsLeftAsItWas) {
+  ASSERT_TRUE(SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_READONLY));
+  CommandRecord record{};
+  record.name = const_cast<char*>("n");
+  record.key = const_cast<char*>("k");
+  CommandList list;
+  list.head = list.tail = &record;
+  list.count = 1;
+  EXPECT_EQ(SaveCommands(Ini().c_str(), list), 0);
+  ExpectUnchanged();
+  EXPECT_EQ(GetFileAttributesA(Ini().c_str()) & FILE_ATTRIBUTE_READONLY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+TEST_F(StorageWinTest, FileLockedWithoutSharingIsLeftAsItWas) {
+  HANDLE lock = CreateFileA(Ini().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  // The commands cannot be read in, so writing them would drop the rest of the file.
+  EXPECT_EQ(SaveAll(), 0);
+  CloseHandle(lock);
+  ExpectUnchanged();
+}
+
+TEST_F(StorageWinTest, FileOpenWithoutDeleteSharingIsLeftAsItWas) {
+  // Readable, so the save gets as far as the replacement, which Windows refuses.
+  HANDLE reader = CreateFileA(Ini().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  ASSERT_EQ(ProfileLoad(Ini().c_str()), 1);
+  ProfileSetInt("settings", "command count", 1, nullptr);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(ProfileSave(Ini().c_str()), 0);
+  CloseHandle(reader);
+  ExpectUnchanged();
+}
+
+TEST_F(StorageWinTest, FailureAtAnyStepKeepsTheOldFile) {
+  for (StorageFault fault : {StorageFault::Create, StorageFault::Write, StorageFault::Flush,
+                             StorageFault::Replace}) {
+    SCOPED_TRACE("fault " + std::to_string(static_cast<int>(fault)));
+    ASSERT_EQ(ProfileLoad(Ini().c_str()), 1);
+    ProfileSetInt("settings", "command count", 9, nullptr);
+    SetStorageFault(fault);
+    EXPECT_EQ(ProfileSave(Ini().c_str()), 0);
+    SetStorageFault(StorageFault::None);
+    ProfileFree();
+    ExpectUnchanged();
+  }
+}
+
+TEST_F(StorageWinTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
+  EXPECT_EQ(SaveAll(), 1);
+  std::string text = ReadBytes(Ini());
+  EXPECT_EQ(text.rfind("[settings]\r\nhot key=562\r\ncommand count=1\r\n", 0), 0u) << Visible(text);
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+}
+
+TEST_F(StorageWinTest, FileNameWithABackslashTrailByteIsReplacedInItsFolder) {
+  // The last 0x5C byte of this path is the second byte of a kanji, not a separator.
+  std::string path = folder_.File("\x95\x5C");
+  ASSERT_TRUE(WriteBytes(path, "old"));
+  ProfileSetString("s", "k", "v", nullptr);
+  EXPECT_EQ(ProfileSave(path.c_str()), 1);
+  EXPECT_EQ(ReadBytes(path), "[s]\r\nk=v\r\n\r\n");
+  EXPECT_EQ(folder_.List(), (std::vector<std::string>{"pimbo.ini", "\x95\x5C"}));
+}
+
+TEST_F(StorageWinTest, PathsNearTheLimitNeverOverrun) {
+  ProfileSetString("s", "k", "v", nullptr);
+  // A target of 259 bytes, the longest the ANSI calls take: the temporary name is no longer.
+  std::string longest = folder_.Path() + "\\";
+  longest += std::string(259 - longest.size() - 4, 'a') + ".ini";
+  ASSERT_EQ(longest.size(), 259u);
+  EXPECT_EQ(ProfileSave(longest.c_str()), 1);
+  EXPECT_EQ(ReadBytes(longest), "[s]\r\nk=v\r\n\r\n");
+  // Longer targets fail without writing anything.
+  std::string tooLong = folder_.Path() + "\\" + std::string(300, 'b') + ".ini";
+  EXPECT_EQ(ProfileSave(tooLong.c_str()), 0);
+  std::string deepFolder = folder_.Path() + "\\" + std::string(400, 'c') + "\\pimbo.ini";
+  EXPECT_EQ(ProfileSave(deepFolder.c_str()), 0);
+  std::vector<std::string> expected = {std::string(259 - folder_.Path().size() - 5, 'a') + ".ini",
+                                       "pimbo.ini"};
+  EXPECT_EQ(folder_.List(), expected);
+}
+
+TEST_F(StorageWinTest, ReadFileSharesWithWritersAndTakesEveryByte) {
+  std::string bytes("a\0b\r\n\xFF\x95\x5C", 8);
+  ASSERT_TRUE(WriteBytes(Ini(), bytes));
+  HANDLE writer = CreateFileA(Ini().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  std::string out;
+  EXPECT_TRUE(PlatformReadFile(Ini().c_str(), &out));
+  CloseHandle(writer);
+  EXPECT_EQ(out, bytes);
+  EXPECT_FALSE(PlatformReadFile(folder_.File("absent.ini").c_str(), &out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(PlatformReadFile(folder_.Path().c_str(), &out));
+}
+
+TEST_F(StorageWinTest, HeapBlocksAreZeroFilled) {
+  auto* block = static_cast<unsigned char*>(PlatformAlloc(64));
+  ASSERT_NE(block, nullptr);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], 0) << "byte " << i;
+  PlatformFree(block);
+  PlatformFree(nullptr);
+  EXPECT_TRUE(PlatformIsLeadByte(0x95));
+  EXPECT_FALSE(PlatformIsLeadByte(0x5C));
+}
+
+}  // namespace
