@@ -115,7 +115,9 @@ bool LookUp(const char* section, const char* key, std::string_view* value) {
 
 }  // namespace
 
-std::int32_t ProfileNameHash(const char* name) { return name ? NameHash(name, std::strlen(name)) : 0; }
+std::int32_t ProfileNameHash(const char* name) {
+  return name ? NameHash(name, std::strlen(name)) : 0;
+}
 
 int ProfileParseInt(const char* text) { return text ? ParseInt(text, std::strlen(text)) : 0; }
 
@@ -240,8 +242,8 @@ void AddEntryTo(ProfileSection* section, const char* name, std::size_t nameLengt
                 const char* value, std::size_t valueLength, ProfileEntryKind kind) {
   std::string_view stored =
       kind == PROFILE_COMMENT ? StoredComment(name, nameLength) : StoredName(name, nameLength);
-  std::string_view text =
-      kind == PROFILE_COMMENT ? std::string_view() : std::string_view(value, FieldLength(value, valueLength));
+  std::string_view text;
+  if (kind == PROFILE_KEY) text = std::string_view(value, FieldLength(value, valueLength));
   // Only the first live key of each name goes into the index: lookups return the first match.
   bool first = false;
   std::uint32_t hash = 0;

@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string first = ParseAndFormat(text, size);
   std::string second = ParseAndFormat(first.data(), first.size());
   if (first != second) {
-    std::fprintf(stderr, "a second load and save changed the text:\n--- first\n%s\n--- second\n%s\n",
+    std::fprintf(stderr,
+                 "a second load and save changed the text:\n--- first\n%s\n--- second\n%s\n",
                  first.c_str(), second.c_str());
     std::abort();
   }

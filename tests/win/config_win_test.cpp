@@ -150,8 +150,8 @@ TEST_F(ConfigTest, FiveCommandsThenThreeLeavesTheHigherKeysUnread) {
   Settings changed = SampleSettings();
   changed.hotKey = 0x0241;  // Ctrl + A
   SaveSettings(Ini().c_str(), changed);
-  ASSERT_EQ(Save({{"x", "x", 0, "x.exe", ""}, {"y", "y", 0, "", "y.txt"}, {"z", "z", 6, "", "new"}}),
-            1);
+  ASSERT_EQ(
+      Save({{"x", "x", 0, "x.exe", ""}, {"y", "y", 0, "", "y.txt"}, {"z", "z", 6, "", "new"}}), 1);
   std::string text = ReadBytes(Ini());
   EXPECT_NE(text.find("[settings]\r\nhot key=577\r\n"), std::string::npos) << Visible(text);
   EXPECT_NE(text.find("command count=3\r\n\r\n[commands]\r\n"), std::string::npos) << Visible(text);

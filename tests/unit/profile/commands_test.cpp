@@ -125,7 +125,8 @@ TEST_F(LoadCommandsTest, TypesOutsideTheTableAreKept) {
 
 TEST_F(LoadCommandsTest, TextsAreCutToEachReadersLimits) {
   std::string text = "[settings]\r\ncommand count=1\r\n[commands]\r\n" +
-                     Command(0, "\"" + std::string(300, 'n') + "\"", "\"" + std::string(40, 'k') + "\"",
+                     Command(0, "\"" + std::string(300, 'n') + "\"",
+                             "\"" + std::string(40, 'k') + "\"",
                              "6", "\"" + std::string(300, 'e') + "\"",
                              "\"" + std::string(1100, 'f') + "\"");
   for (CommandReader reader : {CommandReader::Launcher, CommandReader::Editor}) {

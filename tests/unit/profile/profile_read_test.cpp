@@ -230,7 +230,8 @@ TEST_F(ProfileReadTest, NameHashIgnoresAsciiCaseAndSpaces) {
   EXPECT_EQ(ProfileNameHash("Command Name0"), ProfileNameHash("commandname0"));
   EXPECT_EQ(ProfileNameHash("\x80"), -128);  // bytes count as signed
   // Long names wrap without overflow faults.
-  EXPECT_EQ(ProfileNameHash(std::string(300, 'z').c_str()), ProfileNameHash(std::string(300, 'Z').c_str()));
+  EXPECT_EQ(ProfileNameHash(std::string(300, 'z').c_str()),
+            ProfileNameHash(std::string(300, 'Z').c_str()));
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ const NormaliseCase kNormaliseCases[] = {
     /* 11 */ {"[a]\r\n[s] \r\nk=v\r\n", "[a]\r\nk=v\r\n\r\n"},
     /* 12 */ {"#top\r\n[s]\r\n", "#top\r\n\r\n"},
     /* 13 */ {"[s]\r\nk=a=b\r\n", "[s]\r\nk=a=b\r\n\r\n"},
-    /* 14 */ {"[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n", "[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n\r\n"},
+    /* 14 */ {"[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n",
+              "[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n\r\n"},
     // Lines of blanks only hold no name: nothing is written for them, not even a header.
     /* 15 */ {"  \r\n[s]\r\n \t \r\n = x\r\n", ""},
     /* 16 */ {"  \r\n[s]\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
