@@ -151,8 +151,10 @@ void ProfileNameIndex::Reserve() {
   if ((used_ + 1) * 2 <= slots_.size()) return;
   std::size_t live = 0;
   for (const Slot& slot : slots_) live += slot.index >= 0;
+  // Twice the live names, so that the table doubles as it fills (a larger one would spill out
+  // of the processor's caches sooner) and stays at most half full.
   std::size_t size = 16;
-  while (size < (live + 1) * 4) size *= 2;  // half full at most once grown
+  while (size < (live + 1) * 2) size *= 2;
   std::vector<Slot> slots(size, Slot{0, EMPTY});
   std::size_t mask = size - 1;
   for (const Slot& slot : slots_) {
