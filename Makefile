@@ -44,8 +44,11 @@ stop:
 test: build
 	@scripts/winenv ctest --test-dir $(HOST_DIR) --output-on-failure -j $(CTEST_JOBS)
 
+# New inputs go to the build folder; the kept corpus in tests/fuzz/corpus is only read.
 fuzz: build
-	$(HOST_DIR)/tests/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) tests/fuzz/corpus
+	@mkdir -p $(HOST_DIR)/tests/fuzz/corpus-new
+	$(HOST_DIR)/tests/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+	  $(HOST_DIR)/tests/fuzz/corpus-new tests/fuzz/corpus
 
 clean:
 	-@PIMBO_WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix scripts/winenv --stop
