@@ -11,9 +11,9 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "..", "scripts", "mkicon.py")
-spec = importlib.util.spec_from_file_location("mkicon", SCRIPT)
-mkicon = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(mkicon)
+mkicon_source = importlib.util.spec_from_file_location("mkicon", SCRIPT)
+mkicon = importlib.util.module_from_spec(mkicon_source)
+mkicon_source.loader.exec_module(mkicon)
 
 
 class MkiconTest(unittest.TestCase):
