@@ -732,4 +732,29 @@ bool SameText(std::string const& a, std::string const& b) {
   return true;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Added for the command tests
+
+std::vector<DWORD> ChildProcesses(DWORD parentPid) {
+  std::vector<DWORD> pids;
+  ForEachProcess([&](PROCESSENTRY32 const& entry) {
+    if (entry.th32ParentProcessID == parentPid) pids.push_back(entry.th32ProcessID);
+  });
+  return pids;
+}
+
+std::string UnixPath(std::string const& windowsPath) {
+  // char* CDECL wine_get_unix_file_name(const WCHAR*): a process-heap string, or null.
+  using UnixNameFunction = char*(CDECL*)(const WCHAR*);
+  auto unixName = reinterpret_cast<UnixNameFunction>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return "";
+  std::wstring wide = LongPath(windowsPath).substr(4);
+  char* name = unixName(wide.c_str());
+  if (!name) return "";
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
 }  // namespace e2e

@@ -259,4 +259,15 @@ std::vector<ProbeRecord> ReadProbeLog(std::string const& path);
 // Case-insensitive equality of two paths or names (ASCII letters only).
 bool SameText(std::string const& a, std::string const& b);
 
+
+// ---------------------------------------------------------------------------------------------
+// Added for the command tests
+
+// Ids of the running processes that process parentPid started (tool-help parent id), e.g. the
+// file manager that the shell opened for a folder command of the launcher.
+std::vector<DWORD> ChildProcesses(DWORD parentPid);
+// The Unix form of a Windows path (Wine's wine_get_unix_file_name), or "" outside Wine or when
+// the path cannot be mapped. For settings that Wine reads as Unix paths (XDG_DATA_HOME).
+std::string UnixPath(std::string const& windowsPath);
+
 }  // namespace e2e

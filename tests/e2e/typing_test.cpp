@@ -1,0 +1,206 @@
+// End-to-end tests of typing into the launcher: launch keys run their commands, refused
+// characters and the keys Down, Tab, Enter, Backspace and Escape, and when the window hides
+// after a command ("HIDE TIME"). The probe stands in for every program: it opens no window, so
+// the launcher keeps the keyboard focus and hides only when it decides to.
+#include <cstdio>
+
+#include "command_fixture.h"
+
+namespace {
+
+using LauncherTyping = CommandTest;
+
+// True when the probe's command line ends with " " + parameters (the launcher passes them
+// after the program, which the shell may or may not quote).
+bool EndsWithParameters(e2e::ProbeRecord const& record, std::string const& parameters) {
+  std::string const tail = " " + parameters;
+  std::string const& line = record.commandLine;
+  return line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST_F(LauncherTyping, FullKeyRunsItsCommandAtOnce) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("a", "first"), ProbeCommand("ab", "second")}));
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+
+  // Keys are compared case-sensitively: "A" fits no key and, as a first character, lists
+  // nothing.
+  ASSERT_TRUE(e2e::TypeText("A"));
+  EXPECT_TRUE(e2e::StaysFalse([&] { return Height() != RowsHeight(1); }))
+      << "expected a refused first character to leave the window one row high";
+  EXPECT_TRUE(AppRecords().empty());
+
+  // "a" equals a key: it runs at once although "ab" begins with it too.
+  ASSERT_TRUE(e2e::TypeText("a"));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected typing \"a\" to start the probe";
+  std::vector<e2e::ProbeRecord> records = AppRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(EndsWithParameters(records[0], "first")) << records[0].commandLine;
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTyping, CandidatesAreListedAndBackspaceShrinksTheList) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("wa", "wa"), ProbeCommand("wb", "wb"),
+                                      ProbeCommand("xc", "xc")}));
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+
+  // "w" is taken; the refused "z" lists the two commands that "w" still fits.
+  ASSERT_TRUE(e2e::TypeText("wz"));
+  EXPECT_TRUE(WaitRows(1 + 2)) << "expected the line and 2 candidates, height " << Height();
+
+  ASSERT_TRUE(e2e::PressKey(VK_BACK));
+  EXPECT_TRUE(WaitRows(1)) << "expected Backspace to shrink the window, height " << Height();
+
+  // Backspace removed the "w": Down on the empty text lists every command.
+  ASSERT_TRUE(e2e::PressKey(VK_DOWN));
+  EXPECT_TRUE(WaitRows(1 + 3)) << "expected every command listed, height " << Height();
+  ASSERT_TRUE(e2e::PressKey(VK_BACK));
+  EXPECT_TRUE(WaitRows(1)) << "expected Backspace to shrink the window, height " << Height();
+
+  // The text is empty, so "xc" is typed from the start and runs its command.
+  ASSERT_TRUE(e2e::TypeText("xc"));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected typing \"xc\" to start the probe";
+  std::vector<e2e::ProbeRecord> records = AppRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(EndsWithParameters(records[0], "xc")) << records[0].commandLine;
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTyping, TabCompletesWithoutRunningAndEnterRuns) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("explorer", "explorer")}));
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+
+  ASSERT_TRUE(e2e::TypeText("ex"));
+  ASSERT_TRUE(e2e::PressKey(VK_TAB));
+  EXPECT_TRUE(AppStaysUnstarted()) << "expected Tab to complete without running the command";
+  EXPECT_EQ(Height(), RowsHeight(1)) << "expected Tab to complete, not to list";
+
+  // The text is now "explorer": "p" fits nothing and lists the one command ("exp" would fit).
+  ASSERT_TRUE(e2e::TypeText("p"));
+  EXPECT_TRUE(WaitRows(1 + 1)) << "expected the completed text to refuse \"p\", height "
+                               << Height();
+  EXPECT_TRUE(AppRecords().empty());
+
+  ASSERT_TRUE(e2e::PressKey(VK_RETURN));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected Enter to run the only candidate";
+  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "explorer")) << AppRecords()[0].commandLine;
+  EXPECT_TRUE(WaitRows(1)) << "expected Enter to shrink the window, height " << Height();
+  ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTyping, EscapeHidesAndEmptiesTheText) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+
+  ASSERT_TRUE(e2e::TypeText("a"));
+  ASSERT_TRUE(e2e::PressKey(VK_ESCAPE));
+  EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected Escape to hide the window";
+  EXPECT_TRUE(AppRecords().empty());
+
+  // Had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+  ASSERT_TRUE(e2e::TypeText("b"));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
+  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
+      << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+  ExpectCloseEndsWithZero();
+}
+
+// What a test sees of one launch: when the key was typed and when the window was first seen
+// hidden, as GetTickCount64 values, and whether it was seen hidden too early.
+struct HideObservation {
+  ULONGLONG typedAt = 0;
+  ULONGLONG hiddenAt = 0;        // 0: still visible at the end of the watch
+  ULONGLONG hiddenTooEarly = 0;  // tick of a hidden observation before earliestHide, or 0
+  bool hiddenWhenProbeStarted = false;
+};
+
+class HideTimeTest : public CommandTest {
+ protected:
+  // Starts a launcher with this "HIDE TIME", types the key of the probe's command and watches
+  // the window until it hides or watchMs pass. A hidden window seen before earliestHideMs
+  // after the key is noted: the tick is taken after IsWindowVisible answers, so a loaded
+  // machine can only delay such a finding, never invent it.
+  HideObservation TypeAndWatch(int hideTime, ULONGLONG earliestHideMs, DWORD watchMs) {
+    HideObservation seen;
+    EXPECT_NO_FATAL_FAILURE(Launch({"HIDE TIME=" + std::to_string(hideTime)},
+                                   {ProbeCommand("p", "hide")}));
+    EXPECT_NO_FATAL_FAILURE(ShowForTyping());
+    if (HasFatalFailure() || HasNonfatalFailure()) return seen;
+    seen.typedAt = GetTickCount64();
+    EXPECT_TRUE(e2e::TypeText("p"));
+    bool probeSeen = false;
+    e2e::WaitUntil(
+        [&] {
+          // The log first, the window after: a window hidden before the probe started is
+          // then seen hidden, whatever the delays between the two looks.
+          if (!probeSeen && !AppRecords().empty()) {
+            probeSeen = true;
+            seen.hiddenWhenProbeStarted = !IsWindowVisible(window_);
+          }
+          bool const visible = IsWindowVisible(window_) != 0;
+          ULONGLONG const now = GetTickCount64();
+          if (visible) return false;
+          if (now < seen.typedAt + earliestHideMs && seen.hiddenTooEarly == 0) {
+            seen.hiddenTooEarly = now;
+          }
+          if (seen.hiddenAt == 0) seen.hiddenAt = now;
+          return probeSeen;
+        },
+        watchMs);
+    EXPECT_TRUE(probeSeen || WaitAppRecords(1)) << "expected the probe to be started";
+    return seen;
+  }
+
+  void Finish() {
+    ExpectCloseEndsWithZero();
+    launcher_ = e2e::Process();
+    folder_.reset();
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+  }
+};
+
+using LauncherHideTime = HideTimeTest;
+
+// 0 hides before the command runs, 1 right after it: no timer is involved.
+TEST_F(LauncherHideTime, BeforeAndRightAfterTheCommand) {
+  {
+    SCOPED_TRACE("HIDE TIME=0");
+    HideObservation seen = TypeAndWatch(0, 0, e2e::WAIT_MS);
+    // The window is hidden before the program is started, so a started probe always finds
+    // it hidden, however slow the machine.
+    EXPECT_TRUE(seen.hiddenWhenProbeStarted) << "expected the window hidden before the start";
+    EXPECT_NE(seen.hiddenAt, 0u) << "expected the window hidden";
+    std::printf("HIDE TIME=0: hidden %llu ms after the key\n", seen.hiddenAt - seen.typedAt);
+    ASSERT_NO_FATAL_FAILURE(Finish());
+  }
+  {
+    SCOPED_TRACE("HIDE TIME=1");
+    HideObservation seen = TypeAndWatch(1, 0, e2e::WAIT_MS);
+    ASSERT_NE(seen.hiddenAt, 0u) << "expected the window hidden";
+    // Right after the start: well before the shortest timer (1000 ms).
+    EXPECT_LT(seen.hiddenAt - seen.typedAt, 900u) << "expected the window hidden at once";
+    std::printf("HIDE TIME=1: hidden %llu ms after the key\n", seen.hiddenAt - seen.typedAt);
+    ASSERT_NO_FATAL_FAILURE(Finish());
+  }
+}
+
+// 2, 3 and 4 hide by a timer of 1, 2 and 3 seconds started after the command: the window is
+// never hidden before that delay and is hidden soon after it.
+TEST_F(LauncherHideTime, AfterOneTwoOrThreeSeconds) {
+  // Margins: 100 ms for timer rounding below the delay, 2500 ms of load above it.
+  for (int hideTime : {2, 3, 4}) {
+    SCOPED_TRACE("HIDE TIME=" + std::to_string(hideTime));
+    ULONGLONG const delay = 1000u * (hideTime - 1);
+    HideObservation seen = TypeAndWatch(hideTime, delay - 100, static_cast<DWORD>(delay + 2500));
+    EXPECT_EQ(seen.hiddenTooEarly, 0u)
+        << "expected the window shown for " << delay << " ms, it was hidden after "
+        << seen.hiddenTooEarly - seen.typedAt << " ms";
+    ASSERT_NE(seen.hiddenAt, 0u) << "expected the window hidden within " << delay + 2500
+                                 << " ms of the key";
+    std::printf("HIDE TIME=%d: hidden %llu ms after the key\n", hideTime,
+                seen.hiddenAt - seen.typedAt);
+    ASSERT_NO_FATAL_FAILURE(Finish());
+  }
+}
+
+}  // namespace
