@@ -107,6 +107,37 @@ class CommandTest : public LauncherTest {
     })) << "expected the keyboard focus on the launcher window";
   }
 
+  // Shows the window without activating it and hands it a character as typing would. The
+  // window then has no focus to lose: when a command opens a window of its own (a question, a
+  // confirmation), the launcher window is hidden only if the launcher itself hides it, which
+  // makes the moment of that hide observable. (Under Wine the hidden launcher window is its
+  // thread's focus window from the start, so a window of the test takes the foreground first.)
+  void TypeUnfocused(char ch) {
+    if (!foreground_) {
+      foreground_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Static", "pimbo e2e foreground",
+                                    WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, nullptr, nullptr, nullptr,
+                                    nullptr);
+    }
+    ASSERT_TRUE(foreground_);
+    SetForegroundWindow(foreground_);
+    DWORD thread = GetWindowThreadProcessId(window_, nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetForegroundWindow() == foreground_ && GetGUIThreadInfo(thread, &info) &&
+             info.hwndFocus == nullptr;
+    })) << "expected the launcher's thread without focus";
+    ASSERT_TRUE(ShowWindowAsync(window_, SW_SHOWNOACTIVATE));
+    ASSERT_TRUE(e2e::WaitVisible(window_, true)) << "expected the window shown";
+    ASSERT_TRUE(e2e::Post(window_, WM_CHAR, static_cast<WPARAM>(ch)));
+  }
+
+  void TearDown() override {
+    if (foreground_) DestroyWindow(foreground_);
+    foreground_ = nullptr;
+    LauncherTest::TearDown();
+  }
+
   // Height of the window, and the height that shows the input line and n candidate rows.
   int Height() const {
     RECT rect{};
@@ -117,4 +148,7 @@ class CommandTest : public LauncherTest {
   bool WaitRows(int rows) const {
     return e2e::WaitUntil([&] { return Height() == RowsHeight(rows); });
   }
+
+ private:
+  HWND foreground_ = nullptr;  // the test's own window that TypeUnfocused brings to the front
 };

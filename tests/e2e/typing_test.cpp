@@ -50,7 +50,16 @@ TEST_F(LauncherTyping, CandidatesAreListedAndBackspaceShrinksTheList) {
   ASSERT_TRUE(e2e::PressKey(VK_BACK));
   EXPECT_TRUE(WaitRows(1)) << "expected Backspace to shrink the window, height " << Height();
 
-  // Backspace removed the "w": Down on the empty text lists every command.
+  // Backspace removed the "w". Typed again, it leaves two candidates: Enter lists them and
+  // runs neither.
+  ASSERT_TRUE(e2e::TypeText("w"));
+  ASSERT_TRUE(e2e::PressKey(VK_RETURN));
+  EXPECT_TRUE(WaitRows(1 + 2)) << "expected Enter to list 2 candidates, height " << Height();
+  ASSERT_TRUE(e2e::PressKey(VK_BACK));
+  EXPECT_TRUE(WaitRows(1)) << "expected Backspace to shrink the window, height " << Height();
+  EXPECT_TRUE(AppRecords().empty()) << "expected Enter with two candidates to run nothing";
+
+  // Down on the empty text lists every command.
   ASSERT_TRUE(e2e::PressKey(VK_DOWN));
   EXPECT_TRUE(WaitRows(1 + 3)) << "expected every command listed, height " << Height();
   ASSERT_TRUE(e2e::PressKey(VK_BACK));
@@ -120,14 +129,12 @@ class HideTimeTest : public CommandTest {
   // the window until it hides or watchMs pass. A hidden window seen before earliestHideMs
   // after the key is noted: the tick is taken after IsWindowVisible answers, so a loaded
   // machine can only delay such a finding, never invent it.
-  HideObservation TypeAndWatch(int hideTime, ULONGLONG earliestHideMs, DWORD watchMs) {
-    HideObservation seen;
-    EXPECT_NO_FATAL_FAILURE(Launch({"HIDE TIME=" + std::to_string(hideTime)},
-                                   {ProbeCommand("p", "hide")}));
-    EXPECT_NO_FATAL_FAILURE(ShowForTyping());
-    if (HasFatalFailure() || HasNonfatalFailure()) return seen;
-    seen.typedAt = GetTickCount64();
-    EXPECT_TRUE(e2e::TypeText("p"));
+  void TypeAndWatch(int hideTime, ULONGLONG earliestHideMs, DWORD watchMs, HideObservation* seen) {
+    ASSERT_NO_FATAL_FAILURE(
+        Launch({"HIDE TIME=" + std::to_string(hideTime)}, {ProbeCommand("p", "hide")}));
+    ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+    seen->typedAt = GetTickCount64();
+    ASSERT_TRUE(e2e::TypeText("p"));
     bool probeSeen = false;
     e2e::WaitUntil(
         [&] {
@@ -135,20 +142,19 @@ class HideTimeTest : public CommandTest {
           // then seen hidden, whatever the delays between the two looks.
           if (!probeSeen && !AppRecords().empty()) {
             probeSeen = true;
-            seen.hiddenWhenProbeStarted = !IsWindowVisible(window_);
+            seen->hiddenWhenProbeStarted = !IsWindowVisible(window_);
           }
           bool const visible = IsWindowVisible(window_) != 0;
           ULONGLONG const now = GetTickCount64();
           if (visible) return false;
-          if (now < seen.typedAt + earliestHideMs && seen.hiddenTooEarly == 0) {
-            seen.hiddenTooEarly = now;
+          if (now < seen->typedAt + earliestHideMs && seen->hiddenTooEarly == 0) {
+            seen->hiddenTooEarly = now;
           }
-          if (seen.hiddenAt == 0) seen.hiddenAt = now;
+          if (seen->hiddenAt == 0) seen->hiddenAt = now;
           return probeSeen;
         },
         watchMs);
     EXPECT_TRUE(probeSeen || WaitAppRecords(1)) << "expected the probe to be started";
-    return seen;
   }
 
   void Finish() {
@@ -161,25 +167,53 @@ class HideTimeTest : public CommandTest {
 
 using LauncherHideTime = HideTimeTest;
 
-// 0 hides before the command runs, 1 right after it: no timer is involved.
-TEST_F(LauncherHideTime, BeforeAndRightAfterTheCommand) {
-  {
-    SCOPED_TRACE("HIDE TIME=0");
-    HideObservation seen = TypeAndWatch(0, 0, e2e::WAIT_MS);
-    // The window is hidden before the program is started, so a started probe always finds
-    // it hidden, however slow the machine.
-    EXPECT_TRUE(seen.hiddenWhenProbeStarted) << "expected the window hidden before the start";
-    EXPECT_NE(seen.hiddenAt, 0u) << "expected the window hidden";
-    std::printf("HIDE TIME=0: hidden %llu ms after the key\n", seen.hiddenAt - seen.typedAt);
+// 0 hides before the command runs, 1 right after it: no timer is involved, the window is
+// hidden at once. (Which of the two comes first is told apart below.)
+TEST_F(LauncherHideTime, AtOnceWithoutTimer) {
+  for (int hideTime : {0, 1}) {
+    SCOPED_TRACE("HIDE TIME=" + std::to_string(hideTime));
+    HideObservation seen;
+    ASSERT_NO_FATAL_FAILURE(TypeAndWatch(hideTime, 0, e2e::WAIT_MS, &seen));
+    ASSERT_NE(seen.hiddenAt, 0u) << "expected the window hidden";
+    // Well before the shortest timer (1000 ms), however loaded the machine.
+    EXPECT_LT(seen.hiddenAt - seen.typedAt, 900u) << "expected the window hidden at once";
+    if (hideTime == 0) {
+      // Hidden before the program is started, so a started probe always finds it hidden.
+      EXPECT_TRUE(seen.hiddenWhenProbeStarted) << "expected the window hidden before the start";
+    }
+    std::printf("HIDE TIME=%d: hidden %llu ms after the key\n", hideTime,
+                seen.hiddenAt - seen.typedAt);
     ASSERT_NO_FATAL_FAILURE(Finish());
   }
-  {
-    SCOPED_TRACE("HIDE TIME=1");
-    HideObservation seen = TypeAndWatch(1, 0, e2e::WAIT_MS);
-    ASSERT_NE(seen.hiddenAt, 0u) << "expected the window hidden";
-    // Right after the start: well before the shortest timer (1000 ms).
-    EXPECT_LT(seen.hiddenAt - seen.typedAt, 900u) << "expected the window hidden at once";
-    std::printf("HIDE TIME=1: hidden %llu ms after the key\n", seen.hiddenAt - seen.typedAt);
+}
+
+// The moment of the hide against a command that runs for as long as the test wants: the
+// shut-down question, answered with Cancel. 0 hides before it is asked, 1 once it is answered,
+// 2 a second after that.
+TEST_F(LauncherHideTime, AgainstACommandThatIsStillRunning) {
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetComputerNameA(name, &size));
+  std::string const caption = std::string("Pimbo - ") + name;
+  for (int hideTime : {0, 1, 2}) {
+    SCOPED_TRACE("HIDE TIME=" + std::to_string(hideTime));
+    ASSERT_NO_FATAL_FAILURE(Launch({"HIDE TIME=" + std::to_string(hideTime)},
+                                   {{"shut down", "q", CMD_EXIT_WINDOWS, "0", ""}}));
+    ASSERT_NO_FATAL_FAILURE(TypeUnfocused('q'));
+    HWND box = e2e::WaitForMessageBox(launcher_.Id(), caption);
+    ASSERT_TRUE(box) << "expected the shut-down question";
+    EXPECT_EQ(IsWindowVisible(window_) != 0, hideTime != 0)
+        << "expected the window " << (hideTime == 0 ? "hidden" : "shown") << " while asking";
+    ULONGLONG const answeredAt = GetTickCount64();
+    ASSERT_TRUE(e2e::DismissMessageBox(box, IDCANCEL));  // never OK
+    ASSERT_TRUE(e2e::WaitVisible(window_, false)) << "expected the window hidden after Cancel";
+    ULONGLONG const hiddenAfter = GetTickCount64() - answeredAt;
+    if (hideTime == 1) {
+      EXPECT_LT(hiddenAfter, 900u) << "expected the window hidden right after the command";
+    }
+    if (hideTime == 2) {
+      EXPECT_GE(hiddenAfter, 900u) << "expected the window hidden by the timer, not at once";
+    }
     ASSERT_NO_FATAL_FAILURE(Finish());
   }
 }
@@ -191,7 +225,9 @@ TEST_F(LauncherHideTime, AfterOneTwoOrThreeSeconds) {
   for (int hideTime : {2, 3, 4}) {
     SCOPED_TRACE("HIDE TIME=" + std::to_string(hideTime));
     ULONGLONG const delay = 1000u * (hideTime - 1);
-    HideObservation seen = TypeAndWatch(hideTime, delay - 100, static_cast<DWORD>(delay + 2500));
+    HideObservation seen;
+    ASSERT_NO_FATAL_FAILURE(
+        TypeAndWatch(hideTime, delay - 100, static_cast<DWORD>(delay + 2500), &seen));
     EXPECT_EQ(seen.hiddenTooEarly, 0u)
         << "expected the window shown for " << delay << " ms, it was hidden after "
         << seen.hiddenTooEarly - seen.typedAt << " ms";
