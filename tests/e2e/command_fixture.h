@@ -24,6 +24,19 @@ inline constexpr int CMD_CONTROL = 4;
 inline constexpr int CMD_EMPTY_RECYCLE_BIN = 5;
 inline constexpr int CMD_DESKTOP_FOLDER = 6;
 
+// True when text ends with tail (a probe's command line with the parameters it was given).
+inline bool EndsWith(std::string const& text, std::string const& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The caption of the launcher's shut-down question: "Pimbo - " and the computer's name.
+inline std::string ShutDownCaption() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name;
+  return std::string("Pimbo - ") + (GetComputerNameA(name, &size) ? name : "");
+}
+
 // pimbo.ini with the given lines of section "settings" and the commands, written the way the
 // settings editor writes it (non-empty texts quoted).
 inline std::string CommandsIni(std::vector<std::string> const& settings,

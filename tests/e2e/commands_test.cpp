@@ -22,7 +22,8 @@ std::string Environment(const char* name) {
 // Sets a variable in this process's environment, which the launcher inherits, for one test.
 class ScopedVariable {
  public:
-  ScopedVariable(const char* name, std::string const& value) : name_(name), old_(Environment(name)) {
+  ScopedVariable(const char* name, std::string const& value)
+      : name_(name), old_(Environment(name)) {
     SetEnvironmentVariableA(name, value.c_str());
   }
   ~ScopedVariable() { SetEnvironmentVariableA(name_, old_.empty() ? nullptr : old_.c_str()); }
@@ -34,16 +35,12 @@ class ScopedVariable {
   std::string old_;
 };
 
-bool EndsWith(std::string const& text, std::string const& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 TEST_F(LauncherCommands, ApplicationGetsItsFolderAndTheExpandedParameters) {
   ScopedVariable word("PIMBO_E2E_WORD", "expanded");
   std::string const windir = Environment("WINDIR");
   ASSERT_FALSE(windir.empty());
-  ASSERT_NO_FATAL_FAILURE(Start(CommandsIni(
-      {}, {{"probe", "p", CMD_APP, AppProbe(), "%PIMBO_E2E_WORD% %WINDIR%\\x.txt --flag"}})));
+  ASSERT_NO_FATAL_FAILURE(
+      Launch({}, {{"probe", "p", CMD_APP, AppProbe(), "%PIMBO_E2E_WORD% %WINDIR%\\x.txt --flag"}}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
 
   ASSERT_TRUE(e2e::TypeText("p"));
@@ -62,7 +59,7 @@ TEST_F(LauncherCommands, ApplicationGetsItsFolderAndTheExpandedParameters) {
 TEST_F(LauncherCommands, FileWithoutApplicationIsOpened) {
   ScopedVariable folder("PIMBO_E2E_APP", folder_->PathOf("app"));
   ASSERT_NO_FATAL_FAILURE(
-      Start(CommandsIni({}, {{"document", "d", CMD_APP, "", "%PIMBO_E2E_APP%\\probe.exe"}})));
+      Launch({}, {{"document", "d", CMD_APP, "", "%PIMBO_E2E_APP%\\probe.exe"}}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
 
   ASSERT_TRUE(e2e::TypeText("d"));
@@ -73,9 +70,9 @@ TEST_F(LauncherCommands, FileWithoutApplicationIsOpened) {
 
 // Under Wine the shell opens a folder in a file-manager window of a new explorer.exe.
 TEST_F(LauncherCommands, FolderOpensAndTheLauncherGoesOn) {
-  ASSERT_NO_FATAL_FAILURE(Start(CommandsIni(
-      {}, {{"open", "o", CMD_FOLDER, "0", folder_->PathOf("app")},
-           {"explore", "e", CMD_FOLDER, "1", folder_->PathOf("app")}, ProbeCommand("p", "after")})));
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {{"open", "o", CMD_FOLDER, "0", folder_->PathOf("app")},
+                                      {"explore", "e", CMD_FOLDER, "1", folder_->PathOf("app")},
+                                      ProbeCommand("p", "after")}));
   // Whatever happens, close what the launcher opened (the viewer would otherwise outlive the
   // test and hold its output open).
   struct CloseViewers {
@@ -90,8 +87,9 @@ TEST_F(LauncherCommands, FolderOpensAndTheLauncherGoesOn) {
     size_t const before = e2e::ChildProcesses(launcher_.Id()).size();
     ASSERT_NO_FATAL_FAILURE(ShowForTyping());
     ASSERT_TRUE(e2e::TypeText(key));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ChildProcesses(launcher_.Id()).size() > before; }))
-        << "expected the shell to start a program for the folder";
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+      return e2e::ChildProcesses(launcher_.Id()).size() > before;
+    })) << "expected the shell to start a program for the folder";
     EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected the window hidden";
     EXPECT_TRUE(launcher_.Running());
   }
@@ -109,10 +107,7 @@ TEST_F(LauncherShutDown, QuestionCancelledChangesNothing) {
                                       {"reboot", "s1", CMD_EXIT_WINDOWS, "1", ""},
                                       {"log off", "s2", CMD_EXIT_WINDOWS, "2", ""},
                                       ProbeCommand("p", "after")}));
-  char name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = sizeof name;
-  ASSERT_TRUE(GetComputerNameA(name, &size));
-  std::string const caption = std::string("Pimbo - ") + name;
+  std::string const caption = ShutDownCaption();
 
   struct Case {
     const char* key;
@@ -179,7 +174,7 @@ using LauncherControl = ControlTest;
 TEST_F(LauncherControl, SettingsEndsTheLauncherAndStartsTheEditor) {
   // The stand-in editor stays while this file exists, so that it can be counted.
   ASSERT_TRUE(folder_->WriteFile("pimbosetting.hold", ""));
-  ASSERT_NO_FATAL_FAILURE(Start(CommandsIni({}, {{"settings", "c", CMD_CONTROL, "0", ""}})));
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {{"settings", "c", CMD_CONTROL, "0", ""}}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
   ASSERT_TRUE(e2e::TypeText("c"));
 
@@ -279,8 +274,7 @@ TEST_F(LauncherCommands, EmptyRecycleBinRemovesADeletedFile) {
   ASSERT_TRUE(folder_->Exists("data\\Trash\\files\\deleted.txt"))
       << "expected Wine's trash under XDG_DATA_HOME";
 
-  ASSERT_NO_FATAL_FAILURE(
-      Start(CommandsIni({"HIDE TIME=4"}, {{"empty", "r", CMD_EMPTY_RECYCLE_BIN, "", ""}})));
+  ASSERT_NO_FATAL_FAILURE(Launch({"HIDE TIME=4"}, {{"empty", "r", CMD_EMPTY_RECYCLE_BIN, "", ""}}));
   // The system asks for confirmation (flags 0), which Wine shows as a dialog of the
   // launcher's process; the launcher window is hidden before, whatever "HIDE TIME" says (and
   // not just because the dialog took its focus: it had none). Yes empties the bin.

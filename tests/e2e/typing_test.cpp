@@ -10,12 +10,10 @@ namespace {
 
 using LauncherTyping = CommandTest;
 
-// True when the probe's command line ends with " " + parameters (the launcher passes them
-// after the program, which the shell may or may not quote).
+// True when the probe was given these parameters: they follow the program on its command line
+// (which the shell may or may not quote).
 bool EndsWithParameters(e2e::ProbeRecord const& record, std::string const& parameters) {
-  std::string const tail = " " + parameters;
-  std::string const& line = record.commandLine;
-  return line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0;
+  return EndsWith(record.commandLine, " " + parameters);
 }
 
 TEST_F(LauncherTyping, FullKeyRunsItsCommandAtOnce) {
@@ -191,10 +189,7 @@ TEST_F(LauncherHideTime, AtOnceWithoutTimer) {
 // shut-down question, answered with Cancel. 0 hides before it is asked, 1 once it is answered,
 // 2 a second after that.
 TEST_F(LauncherHideTime, AgainstACommandThatIsStillRunning) {
-  char name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = sizeof name;
-  ASSERT_TRUE(GetComputerNameA(name, &size));
-  std::string const caption = std::string("Pimbo - ") + name;
+  std::string const caption = ShutDownCaption();
   for (int hideTime : {0, 1, 2}) {
     SCOPED_TRACE("HIDE TIME=" + std::to_string(hideTime));
     ASSERT_NO_FATAL_FAILURE(Launch({"HIDE TIME=" + std::to_string(hideTime)},
