@@ -226,12 +226,20 @@ TEST_F(LauncherCommands, DesktopFolderTakesTheFirstFreeName) {
   std::string const name = "pimbo-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(GetTickCount64());
   std::string const base = std::string(desktop) + "\\" + name;
+  // Removes every empty folder whose name begins with the unique name, also those that a
+  // launcher with a wrong suffix rule would leave.
   struct RemoveFolders {
-    std::string base;
+    std::string desktop, name;
     ~RemoveFolders() {
-      for (const char* suffix : {"", "_1", "_2", "_3"}) RemoveDirectoryA((base + suffix).c_str());
+      WIN32_FIND_DATAA found;
+      HANDLE search = FindFirstFileA((desktop + "\\" + name + "*").c_str(), &found);
+      if (search == INVALID_HANDLE_VALUE) return;
+      do {
+        RemoveDirectoryA((desktop + "\\" + found.cFileName).c_str());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
     }
-  } removeFolders{base};
+  } removeFolders{desktop, name};
   auto exists = [](std::string const& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   };
