@@ -59,7 +59,7 @@ void StartNextProgram(const char* path) {
 void StartProgramOfExitAction() {
   if (ExitAction != EXIT_ACTION_SETTINGS && ExitAction != EXIT_ACTION_RESTART) return;
   char* path = static_cast<char*>(
-      HeapAlloc(ProcessHeap, HEAP_NO_SERIALIZE | HEAP_ZERO_MEMORY, NEXT_PROGRAM_PATH_SIZE));
+      HeapAlloc(ProcessHeap, HEAP_ZERO_MEMORY, NEXT_PROGRAM_PATH_SIZE));
   if (path == nullptr) return;
   if (ExitAction == EXIT_ACTION_SETTINGS) {
     BuildLauncherPaths(path);
@@ -69,7 +69,7 @@ void StartProgramOfExitAction() {
     if (length == 0 || length >= NEXT_PROGRAM_PATH_SIZE) path[0] = '\0';
   }
   StartNextProgram(path);
-  HeapFree(ProcessHeap, HEAP_NO_SERIALIZE, path);
+  HeapFree(ProcessHeap, 0, path);
 }
 
 // Releases what the process holds and ends it. The mutex is closed before the next program

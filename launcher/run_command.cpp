@@ -202,7 +202,7 @@ void ExitWindowsSession(HWND window, const CommandRecord& command) {
 // Starts a new launcher and ends this one at once, without the orderly shutdown: the window
 // stays and the old notification-area icon is left for the shell to discard.
 void RestartAtOnce(HWND window) {
-  auto* path = static_cast<char*>(HeapAlloc(ProcessHeap, HEAP_NO_SERIALIZE, OWN_PATH_SIZE));
+  auto* path = static_cast<char*>(HeapAlloc(ProcessHeap, 0, OWN_PATH_SIZE));
   if (path == nullptr) return;  // nothing given up yet: the launcher simply stays
   // The new launcher must be able to take the hot key and must not find the mutex.
   SetLauncherHotKey(window, FALSE);
@@ -215,7 +215,7 @@ void RestartAtOnce(HWND window) {
   if (length != 0 && length < OWN_PATH_SIZE) {
     ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
   }
-  HeapFree(ProcessHeap, HEAP_NO_SERIALIZE, path);
+  HeapFree(ProcessHeap, 0, path);
   SetErrorMode(0);
   ExitProcess(static_cast<UINT>(-1));
 }

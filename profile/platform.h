@@ -10,7 +10,7 @@
 #include <string>
 
 // Memory for command and candidate records. On Windows the launcher's process heap
-// (HeapAlloc with HEAP_NO_SERIALIZE, zero-filled); malloc/calloc on the host. Null on failure.
+// (HeapAlloc, serialized, zero-filled); malloc/calloc on the host. Null on failure.
 void* PlatformAlloc(std::size_t size);
 // Releases a block from PlatformAlloc; a null block is ignored.
 void PlatformFree(void* block);

@@ -42,12 +42,15 @@ bool BuildTempPath(const char* path, unsigned salt, char (&out)[MAX_PATH]) {
 
 void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
 
+// Serialized like every other user of the process heap: the shell and COM calls of both
+// programs start threads of their own that allocate from it, and an unlocked call racing
+// with one of them corrupts the heap.
 void* PlatformAlloc(std::size_t size) {
-  return HeapAlloc(GetProcessHeap(), HEAP_NO_SERIALIZE | HEAP_ZERO_MEMORY, size);
+  return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
 }
 
 void PlatformFree(void* block) {
-  if (block) HeapFree(GetProcessHeap(), HEAP_NO_SERIALIZE, block);
+  if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
 bool PlatformIsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
