@@ -234,7 +234,6 @@ int AddSectionTo(ProfileModel* model, const char* name, std::size_t length) {
   if (first) model->sectionIndex.Reserve();
   ProfileSection section;
   section.name.assign(stored);
-  section.hash = NameHash(stored.data(), stored.size());
   model->sections.push_back(std::move(section));
   if (first) model->sectionIndex.Insert(hash, static_cast<int>(model->sections.size()) - 1);
   return 1;
@@ -266,10 +265,7 @@ void AddEntryTo(ProfileSection* section, const char* name, std::size_t nameLengt
   entry.valueOffset = section->text.size();
   entry.valueLength = text.size();
   section->text.append(text);
-  if (kind == PROFILE_KEY) {
-    entry.hash = NameHash(stored.data(), stored.size());
-    entry.hasValue = true;
-  }
+  entry.hasValue = kind == PROFILE_KEY;
   section->entries.push_back(entry);
   if (first) section->keyIndex.Insert(hash, static_cast<int>(section->entries.size()) - 1);
 }

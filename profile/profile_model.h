@@ -18,8 +18,8 @@ enum ProfileEntryKind : std::int32_t {
 };
 
 // Hash of a name under the matching rule: equal for names that differ only in the case of
-// ASCII letters. (ProfileNameHash is kept for the records; it skips blanks and drops the early
-// bytes of long names, which makes it a poor table hash.)
+// ASCII letters. (ProfileNameHash skips blanks and drops the early bytes of long names, which
+// makes it a poor table hash.)
 std::uint32_t ProfileFoldHash(const char* name, std::size_t length);
 
 // True when the names match: equal ignoring the case of ASCII letters, byte for byte otherwise.
@@ -73,7 +73,6 @@ struct ProfileEntry {
   std::size_t nameOffset = 0;   // key name (trimmed) or the whole comment line
   std::size_t valueOffset = 0;  // exactly as it stood after "=" (blanks and quotes kept)
   std::size_t valueLength = 0;
-  std::int32_t hash = 0;        // ProfileNameHash of the name for keys, 0 for comments
   std::uint8_t nameLength = 0;  // 0: deleted (or a key line whose name was all blanks)
   bool hasValue = false;        // false: the value is missing (reads as an absent key)
   ProfileEntryKind kind = PROFILE_KEY;
@@ -84,7 +83,6 @@ static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byt
 // header. An empty entries vector stands for "no entry array": such a section is not written.
 struct ProfileSection {
   std::string name;
-  std::int32_t hash = 0;
   std::vector<ProfileEntry> entries;
   // Names and values of the entries, back to back. A replaced value's old bytes stay unused
   // until the section is cleared or the model freed (the editor sets each key once a save).

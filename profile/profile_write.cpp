@@ -93,7 +93,6 @@ void ProfileDeleteEntry(int section, int entry) {
     s.keyIndex.Replace(ProfileFoldHash(name.data(), name.size()), entry, next);
   }
   e.nameLength = 0;
-  e.hash = 0;
   e.valueLength = 0;
   e.hasValue = false;
 }
