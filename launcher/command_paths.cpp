@@ -77,12 +77,29 @@ bool CopyTextWhole(char* destination, std::size_t size, const char* source) {
   return true;
 }
 
+namespace {
+
+// True when name holds a character that the settings editor never lets into a folder name.
+bool HasForbiddenFolderCharacter(const char* name) {
+  for (const char* p = name; *p != '\0'; p = NextChar(p)) {
+    if (std::strchr("\\/:,;*?\"<>|", *p) != nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ChooseFreeFolderPath(const char* folder, const char* name, char* out, std::size_t size,
                           PathExistsFunction exists, void* context) {
   if (size == 0) {
     return false;
   }
   out[0] = '\0';
+  if (HasForbiddenFolderCharacter(name)) {
+    return false;
+  }
   std::size_t folderLength = std::strlen(folder);
   std::size_t nameLength = std::strlen(name);
   std::size_t baseLength = folderLength + nameLength;

@@ -37,9 +37,11 @@ using PathExistsFunction = bool (*)(const char* path, void* context);
 
 // Writes into out (size bytes) the first free folder path for name in folder (which ends in a
 // backslash): folder + name, or when that exists folder + name + "_1", "_2", ... The first
-// candidate that exists() denies wins. Returns false, with out empty, when a candidate does
-// not fit in size bytes or no suffix up to FOLDER_SUFFIX_LIMIT is free: then nothing is to be
-// created, rather than a shortened or wrong name.
+// candidate that exists() denies wins. Returns false, with out empty, when name holds one of
+// the characters \ / : , ; * ? " < > | (a hand-edited name such as "..\x" would reach out of
+// the folder; the second byte of a double-byte character is no such character), when a
+// candidate does not fit in size bytes or no suffix up to FOLDER_SUFFIX_LIMIT is free: then
+// nothing is to be created, rather than a shortened or wrong name.
 bool ChooseFreeFolderPath(const char* folder, const char* name, char* out, std::size_t size,
                           PathExistsFunction exists, void* context);
 

@@ -263,8 +263,8 @@ void CreateDesktopFolder(HWND window, const CommandRecord& command) {
   }
   char desktop[PATH_BUFFER_SIZE] = "";
   char path[PATH_BUFFER_SIZE] = "";
-  // The name is used as stored: the settings editor has kept separators and wildcards out.
-  // A path that would not fit the buffer creates nothing rather than a shortened name.
+  // The name is used as stored. One with separators or wildcards (only a hand-edited file
+  // holds such a name), or a path that would not fit the buffer, creates nothing.
   if (SHGetPathFromIDListA(desktopItems, desktop) &&
       EnsureTrailingBackslash(desktop, sizeof(desktop)) && !IsEmpty(command.file) &&
       ChooseFreeFolderPath(desktop, command.file, path, sizeof(path), PathExists, nullptr)) {

@@ -121,6 +121,18 @@ TEST(FreeFolderName, PathBeyondTheBufferCreatesNothing) {
   EXPECT_EQ(desktop.lookups, 0);
 }
 
+TEST(FreeFolderName, HandEditedSeparatorsAndWildcardsCreateNothing) {
+  FakeFolder desktop;
+  const std::string base = "C:\\Users\\me\\Desktop\\";
+  for (const char* name : {"..\\..\\Windows\\x", "a/b", "C:x", "a,b", "a;b", "a*", "a?",
+                           "\"a\"", "<a>", "a|b"}) {
+    EXPECT_EQ(desktop.CreateFree(base, name), "<none>") << name;
+  }
+  EXPECT_EQ(desktop.lookups, 0);
+  // A double-byte character whose second byte is 0x5C is an ordinary character.
+  EXPECT_EQ(desktop.CreateFree(base, HYOU), base + HYOU);
+}
+
 TEST(FreeFolderName, GivesUpWhenNoSuffixIsFree) {
   int lookups = 0;
   auto always = [](const char*, void* context) {
