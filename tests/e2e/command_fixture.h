@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"  // the command types, as pimbo.ini stores them
 #include "launcher_fixture.h"
 
 // One command record as pimbo.ini stores it.
@@ -15,14 +16,6 @@ struct CommandSpec {
   std::string exe;
   std::string file;
 };
-
-// The command types and the operations stored in "command exe".
-inline constexpr int CMD_APP = 0;
-inline constexpr int CMD_FOLDER = 1;
-inline constexpr int CMD_EXIT_WINDOWS = 2;
-inline constexpr int CMD_CONTROL = 4;
-inline constexpr int CMD_EMPTY_RECYCLE_BIN = 5;
-inline constexpr int CMD_DESKTOP_FOLDER = 6;
 
 // True when text ends with tail (a probe's command line with the parameters it was given).
 inline bool EndsWith(std::string const& text, std::string const& tail) {
