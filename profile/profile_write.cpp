@@ -6,6 +6,7 @@
 
 #include "platform.h"
 #include "profile.h"
+#include "profile_edit.h"
 #include "profile_model.h"
 
 namespace {

@@ -189,6 +189,18 @@ TEST_F(SaveCommandsTest, WritesQuotedTextsAndCountIntoANewFile) {
             "[settings]\r\ncommand count=2\r\n\r\n");
 }
 
+TEST_F(SaveCommandsTest, NullTextsOfNewRecordsAreWrittenEmpty) {
+  CommandRecord* record = NewCommandRecord(nullptr, nullptr, CMD_SCREENSAVER, nullptr, nullptr);
+  ASSERT_NE(record, nullptr);
+  CommandList list;
+  LinkCommandRecords(&record, 1, &list);
+  EXPECT_EQ(SaveCommands(Path().c_str(), list), 1);
+  FreeCommandList(&list);
+  EXPECT_EQ(ReadBytes(Path()),
+            "[commands]\r\ncommand name0=\r\ncommand key0=\r\ncommand type0=3\r\n"
+            "command exe0=\r\ncommand file0=\r\n\r\n[settings]\r\ncommand count=1\r\n\r\n");
+}
+
 TEST_F(SaveCommandsTest, KeepsOtherContentAndAppendsNewKeysAtTheEnd) {
   WriteBytes(Path(),
              "top=1\r\n[settings]\r\nhot key=305\r\ncommand count=1\r\nNoTray=0\r\n"
