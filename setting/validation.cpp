@@ -7,7 +7,7 @@
 
 #include "platform.h"
 #include "shared.h"
-#include "validation_texts.h"
+#include "texts.h"
 
 namespace {
 
