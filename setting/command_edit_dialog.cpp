@@ -119,19 +119,6 @@ void ApplyTypeLayout(HWND dialog, int type) {
   DragAcceptFiles(dialog, layout.dropFiles ? TRUE : FALSE);
 }
 
-// Puts the base name of path, without its extension, into an empty name field.
-void FillNameFromPath(HWND dialog, const char* path) {
-  if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_NAME)) > 0) return;
-  const char* name = PathFindFileNameA(path);
-  const char* extension = PathFindExtensionA(name);
-  std::size_t const length = static_cast<std::size_t>(extension - name);
-  if (length > COMMAND_NAME_LIMIT) return;
-  char text[TEXT_BUFFER_SIZE];
-  std::memcpy(text, name, length);
-  text[length] = '\0';
-  SetDlgItemTextA(dialog, IDC_NAME, text);
-}
-
 // The file-open dialog; true with an existing file's path in path (TEXT_BUFFER_SIZE bytes).
 bool ChooseFile(HWND dialog, const char* title, const char* filterText, const char* extension,
                 char* path) {
@@ -371,6 +358,18 @@ INT_PTR EditOnCommand(HWND dialog, WPARAM wParam) {
 }
 
 }  // namespace
+
+void FillNameFromPath(HWND dialog, const char* path) {
+  if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_NAME)) > 0) return;
+  const char* name = PathFindFileNameA(path);
+  const char* extension = PathFindExtensionA(name);
+  std::size_t const length = static_cast<std::size_t>(extension - name);
+  if (length > COMMAND_NAME_LIMIT) return;
+  char text[TEXT_BUFFER_SIZE];
+  std::memcpy(text, name, length);
+  text[length] = '\0';
+  SetDlgItemTextA(dialog, IDC_NAME, text);
+}
 
 INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

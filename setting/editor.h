@@ -58,6 +58,8 @@ int HasControlCommand();
 
 // command_edit_dialog.cpp
 INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+// Puts the base name of path, without its extension, into the name field when it is empty.
+void FillNameFromPath(HWND dialog, const char* path);
 
 // drop_and_pick.cpp: dropped files and shortcuts, and the window pick, of the edit dialog
 INT_PTR CommandEditOnDropFiles(HWND dialog, HDROP drop);

@@ -118,3 +118,28 @@ inline constexpr char CHOOSE_APPLICATION_EXTENSION[] = "exe";
 inline constexpr char CHOOSE_FILE_TITLE[] = "ﾌｧｲﾙを指定";
 inline constexpr char CHOOSE_FILE_FILTER[] = "ALL (*.*)|*.*||";
 inline constexpr char CHOOSE_FOLDER_TITLE[] = "ﾌｫﾙﾀﾞを指定";
+
+// ---- Drops, shortcuts and the window pick of the command edit dialog.
+inline constexpr char REPLACE_CAPTION[] = "確認";
+inline constexpr char REPLACE_APPLICATION_QUESTION[] = "起動するアプリケーションを置き換えますか？";
+inline constexpr char REPLACE_FILE_QUESTION[] = "実行するファイルを置き換えますか？";
+inline constexpr char REPLACE_FILE_WITH_FOLDER_QUESTION[] =
+    "実行するファイルの欄をこのフォルダに置き換えますか？";
+inline constexpr char REPLACE_FOLDER_QUESTION[] = "開くフォルダを置き換えますか？";
+inline constexpr char SHORTCUT_CAPTION[] = "Pimbo";
+inline constexpr char SHORTCUT_TARGET_QUESTION[] =
+    "ショートカットの指すファイルを登録しますか？\r\n\r\n"
+    "「はい」：ショートカットの指すファイルの実体を登録\r\n「いいえ」：ショートカットを登録";
+inline constexpr char SHORTCUT_COPY_QUESTION[] =
+    "ショートカットのコピーを作成しますか？\r\n\r\n"
+    "「はい」：ショートカットのコピーを作成しそれを登録\r\n「いいえ」：ショートカットをそのまま登録";
+inline constexpr char SHORTCUT_OVERWRITE_TAIL[] = " はすでに存在します。\r\n上書きしますか？";
+inline constexpr char SHORTCUT_COPY_FAILED_TEXT[] = "ファイルのコピーに失敗しました";
+inline constexpr char SHORTCUTS_FOLDER_FORMAT[] = "%s\\shortcuts";
+inline constexpr char PSAPI_LIBRARY[] = "PSAPI.DLL";
+inline constexpr char PSAPI_ENUM_PROCESS_MODULES[] = "EnumProcessModules";
+inline constexpr char PSAPI_GET_MODULE_FILE_NAME_EX[] = "GetModuleFileNameExA";
+inline constexpr char KERNEL32_LIBRARY[] = "kernel32.dll";
+inline constexpr char TOOLHELP_SNAPSHOT[] = "CreateToolhelp32Snapshot";
+inline constexpr char TOOLHELP_PROCESS_FIRST[] = "Process32First";
+inline constexpr char TOOLHELP_PROCESS_NEXT[] = "Process32Next";

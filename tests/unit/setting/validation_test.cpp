@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "validation.h"
-#include "validation_texts.h"
+#include "texts.h"
 
 namespace {
 
