@@ -335,6 +335,7 @@ struct DialogControl {
   // The window rectangle relative to the dialog's client area, in dialog units (rounded, so
   // compare with a tolerance of one unit).
   int x = 0, y = 0, width = 0, height = 0;
+  int pixelWidth = 0, pixelHeight = 0;  // the same size in pixels
 };
 struct DialogLayout {
   int baseX = 0, baseY = 0;                              // MapDialogRect of 4 by 8 units

@@ -247,7 +247,7 @@ bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error) {
     if (f[0] == "base" && f.size() == 3) {
       layout->baseX = Int(f[1]);
       layout->baseY = Int(f[2]);
-    } else if (f[0] == "control" && f.size() == 9) {
+    } else if (f[0] == "control" && f.size() == 11) {
       DialogControl control;
       control.id = Int(f[1]);
       control.className = f[2];
@@ -256,7 +256,9 @@ bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error) {
       control.y = Int(f[5]);
       control.width = Int(f[6]);
       control.height = Int(f[7]);
-      control.text = f[8];
+      control.pixelWidth = Int(f[8]);
+      control.pixelHeight = Int(f[9]);
+      control.text = f[10];
       layout->controls.push_back(control);
     } else if (f[0] == "item" && f.size() == 4) {
       layout->comboItems[Int(f[1])].push_back(f[3]);

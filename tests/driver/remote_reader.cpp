@@ -193,8 +193,8 @@ DWORD ReadDialog(RemoteRequest const& request, std::string* lines) {
     *lines += "control\t" + Num(static_cast<short>(id)) + "\t" + Escape(className) + "\t" +
               Num(static_cast<unsigned long>(style)) + "\t" + Num(MulDiv(r.left, 4, baseX)) + "\t" +
               Num(MulDiv(r.top, 8, baseY)) + "\t" + Num(MulDiv(r.right - r.left, 4, baseX)) +
-              "\t" + Num(MulDiv(r.bottom - r.top, 8, baseY)) + "\t" +
-              Escape(text, n > 0 ? n : 0) + "\n";
+              "\t" + Num(MulDiv(r.bottom - r.top, 8, baseY)) + "\t" + Num(r.right - r.left) +
+              "\t" + Num(r.bottom - r.top) + "\t" + Escape(text, n > 0 ? n : 0) + "\n";
     if (lstrcmpiA(className, "ComboBox") == 0) {
       LRESULT count = 0;
       if (!Ask(child, CB_GETCOUNT, 0, 0, &count)) return 3;

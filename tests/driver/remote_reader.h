@@ -24,7 +24,7 @@ enum RemoteRequestKind : DWORD {
   REMOTE_SELECT_ROWS = 3,
   // window = a dialog. Lines:
   //   "base" baseX baseY (MapDialogRect of a 4 by 8 rectangle)
-  //   "control" id class style x y width height (dialog units) text
+  //   "control" id class style x y width height (dialog units) width height (pixels) text
   //   "item" id index text (the entries of each combo box)
   REMOTE_READ_DIALOG = 4,
 };
