@@ -4,38 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform.h"
-
-const char* NextChar(const char* text) {
-  if (PlatformIsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') {
-    return text + 2;
-  }
-  // A lone lead byte before the terminator (a text cut in the middle of a character) moves
-  // one byte on; stepping two would walk past the end of the text.
-  return text + 1;
-}
-
-char* NextChar(char* text) {
-  return const_cast<char*>(NextChar(static_cast<const char*>(text)));
-}
-
-const char* FileNamePart(const char* path) {
-  if (path == nullptr) {
-    return nullptr;
-  }
-  const char* part = path;
-  for (const char* p = path; *p != '\0'; p = NextChar(p)) {
-    if (*p == '\\') {
-      part = p + 1;
-    }
-  }
-  return part;
-}
-
-char* FileNamePart(char* path) {
-  return const_cast<char*>(FileNamePart(static_cast<const char*>(path)));
-}
-
 int EnsureTrailingBackslash(char* path, std::size_t size) {
   if (path == nullptr || path[0] == '\0') {
     return 0;
@@ -77,27 +45,13 @@ bool CopyTextWhole(char* destination, std::size_t size, const char* source) {
   return true;
 }
 
-namespace {
-
-// True when name holds a character that the settings editor never lets into a folder name.
-bool HasForbiddenFolderCharacter(const char* name) {
-  for (const char* p = name; *p != '\0'; p = NextChar(p)) {
-    if (std::strchr("\\/:,;*?\"<>|", *p) != nullptr) {
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 bool ChooseFreeFolderPath(const char* folder, const char* name, char* out, std::size_t size,
                           PathExistsFunction exists, void* context) {
   if (size == 0) {
     return false;
   }
   out[0] = '\0';
-  if (HasForbiddenFolderCharacter(name)) {
+  if (FindForbiddenFolderChar(name) != nullptr) {
     return false;
   }
   std::size_t folderLength = std::strlen(folder);
@@ -125,18 +79,4 @@ bool ChooseFreeFolderPath(const char* folder, const char* name, char* out, std::
   }
   out[0] = '\0';
   return false;
-}
-
-std::size_t CharBoundaryLength(const char* text, std::size_t limit) {
-  const char* p = text;
-  while (*p != '\0') {
-    const char* next = NextChar(p);
-    // A lead byte without its second byte (a text already cut short) is no character either.
-    bool lonelyLead = next == p + 1 && PlatformIsLeadByte(static_cast<unsigned char>(*p));
-    if (lonelyLead || static_cast<std::size_t>(next - text) > limit) {
-      break;
-    }
-    p = next;
-  }
-  return static_cast<std::size_t>(p - text);
 }

@@ -54,7 +54,6 @@ extern UINT_PTR HideTimerId;          // pending hide timer, 0 when none
 void BuildLauncherPaths(char* editorPath);  // editorPath: null or at least 261 bytes
 void SetUpLauncherWindow(HWND window);
 void TearDownLauncherWindow(HWND window);
-void CenterWindowOnDesktop(HWND window);
 LRESULT LauncherOnCreate(HWND window);
 LRESULT LauncherOnDestroy(HWND window);
 

@@ -8,6 +8,7 @@
 
 #include "launcher.h"
 #include "resource.h"
+#include "shared.h"
 #include "startup_rules.h"
 #include "texts.h"
 
@@ -123,16 +124,6 @@ void BuildLauncherPaths(char* editorPath) {
       FormatLauncherPath(modulePath, EDITOR_FILE_FORMAT, editorPath, NEXT_PROGRAM_PATH_SIZE);
     }
   }
-}
-
-void CenterWindowOnDesktop(HWND window) {
-  RECT desktop = {};
-  RECT own = {};
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  GetWindowRect(window, &own);
-  int const x = CenteredOrigin(desktop.right - desktop.left, own.right - own.left);
-  int const y = CenteredOrigin(desktop.bottom - desktop.top, own.bottom - own.top);
-  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void SetUpLauncherWindow(HWND window) {

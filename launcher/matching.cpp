@@ -5,6 +5,7 @@
 
 #include "command_paths.h"
 #include "platform.h"
+#include "shared.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "command_paths.h"
 #include "launcher.h"
 #include "resource.h"
+#include "shared.h"
 #include "texts.h"
 
 namespace {
@@ -67,18 +68,10 @@ UINT HideDelayMilliseconds(BYTE hideTime) {
   }
 }
 
-// Expands environment references of source into out. Success only when the platform reports
-// a length from 1 to the buffer size, terminator included.
-bool ExpandPath(const char* source, char (&out)[PATH_BUFFER_SIZE]) {
-  DWORD const length = ExpandEnvironmentStringsA(source, out, PATH_BUFFER_SIZE);
-  out[PATH_BUFFER_SIZE - 1] = '\0';
-  return length >= 1 && length <= PATH_BUFFER_SIZE;
-}
-
 // The expanded text, or source unchanged when the expansion fails or would not fit. A source
 // that does not fit either gives the empty text, so nothing cut short is ever run.
 void ExpandOrKeep(const char* source, char (&out)[PATH_BUFFER_SIZE]) {
-  if (!ExpandPath(source, out)) {
+  if (!ExpandPath(source, out, sizeof out)) {
     CopyTextWhole(out, sizeof out, source);
   }
 }

@@ -1,5 +1,5 @@
-// The launcher's start-up rules that need no window: where the files beside it are, and
-// where its window goes when no position is configured. Builds and is tested on the host too.
+// The launcher's start-up rule that needs no window: where the files beside it are, found from
+// its own path by its fixed file name. Builds and is tested on the host too.
 #pragma once
 
 #include <cstddef>
@@ -13,10 +13,6 @@ std::size_t LauncherDirectoryLength(std::size_t modulePathLength);
 // Writes into out (size bytes) the path that fileFormat makes of the launcher's directory;
 // fileFormat holds one "%s" (INI_FILE_FORMAT, EDITOR_FILE_FORMAT). Only a path that fits
 // whole with its terminator is written; otherwise out is left empty and the result is false,
-// so a shortened path never names some other file.
+// so a shortened path never names some other file (FormatDirectoryPath).
 bool FormatLauncherPath(const char* modulePath, const char* fileFormat, char* out,
                         std::size_t size);
-
-// The origin along one axis that centres a window on the desktop: each extent is halved by
-// integer division before the subtraction.
-int CenteredOrigin(int desktopExtent, int windowExtent);

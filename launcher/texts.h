@@ -1,16 +1,14 @@
-// Every text the launcher shows or hands to the system, in one place. Literals are UTF-8 in
-// this file and code page 932 in the program (-fexec-charset=CP932).
+// Every text the launcher shows or hands to the system, in one place (the names it shares with
+// the settings editor are in shared.h). Literals are UTF-8 in this file and code page 932 in
+// the program (-fexec-charset=CP932).
 #pragma once
 
 // Names the launcher is known by.
-inline constexpr char MUTEX_NAME[] = "Pimbo Pirropirro Mutex";
 inline constexpr char WINDOW_CLASS_NAME[] = "Pimbo Main Window";
 inline constexpr char WINDOW_TITLE[] = "Pimbo";
 inline constexpr char TRAY_TIP[] = "Pimbo";
 inline constexpr char TASKBAR_CREATED[] = "TaskbarCreated";
 inline constexpr char LAUNCHER_FONT_FACE[] = "FixedSys";
-inline constexpr char INI_FILE_FORMAT[] = "%s\\pimbo.ini";
-inline constexpr char EDITOR_FILE_FORMAT[] = "%s\\pimbosetting.exe";
 inline constexpr char LAUNCHER_FILE_TAIL[] = "\\pimbo.exe";
 inline constexpr char HOME_PAGE_URL[] = "https://pimbo.example.org/";
 

@@ -1,4 +1,5 @@
-// Builds the CommandRecord list from the "commands" section of pimbo.ini and releases it.
+// Builds the CommandRecord list from the "commands" section of pimbo.ini, makes, links and
+// frees single records, and releases the list.
 #include "commands.h"
 
 #include <cstdio>
@@ -9,26 +10,44 @@
 
 namespace {
 
-// A PlatformAlloc copy of text, or null when it is empty and emptyAsNull is set, or when the
-// allocation fails (*failed then says so).
-char* CopyText(const char* text, int length, bool emptyAsNull, bool* failed) {
-  if (length == 0 && emptyAsNull) return nullptr;
-  char* copy = static_cast<char*>(PlatformAlloc(static_cast<std::size_t>(length) + 1));
+// A text given by its length; a null text stands for a field that stays null.
+struct TextSpan {
+  const char* text;
+  std::size_t length;
+};
+
+TextSpan SpanOf(const char* text) { return TextSpan{text, text ? std::strlen(text) : 0}; }
+
+// A PlatformAlloc copy of span, or null for a null span or when the allocation fails (*failed
+// then says so).
+char* CopyText(TextSpan span, bool* failed) {
+  if (!span.text) return nullptr;
+  char* copy = static_cast<char*>(PlatformAlloc(span.length + 1));
   if (!copy) {
     *failed = true;
     return nullptr;
   }
-  std::memcpy(copy, text, static_cast<std::size_t>(length));
-  copy[length] = '\0';
+  if (span.length != 0) std::memcpy(copy, span.text, span.length);
+  copy[span.length] = '\0';
   return copy;
 }
 
-void FreeRecord(CommandRecord* record) {
-  PlatformFree(record->name);
-  PlatformFree(record->key);
-  PlatformFree(record->exe);
-  PlatformFree(record->file);
-  PlatformFree(record);
+CommandRecord* BuildRecord(TextSpan name, TextSpan key, std::int32_t type, TextSpan exe,
+                           TextSpan file) {
+  auto* record = static_cast<CommandRecord*>(PlatformAlloc(sizeof(CommandRecord)));
+  if (!record) return nullptr;
+  *record = CommandRecord{};
+  bool failed = false;
+  record->name = CopyText(name, &failed);
+  record->key = CopyText(key, &failed);
+  record->type = type;
+  record->exe = CopyText(exe, &failed);
+  record->file = CopyText(file, &failed);
+  if (failed) {
+    FreeCommandRecord(record);
+    return nullptr;
+  }
+  return record;
 }
 
 // Reads the text of key stem+index into buffer (limit bytes and a NUL); returns its length.
@@ -54,20 +73,13 @@ CommandRecord* ReadCommand(int index, CommandReader reader) {
   std::snprintf(typeKey, sizeof typeKey, "%s%d", STEM_COMMAND_TYPE, index);
   int type = ProfileGetInt(COMMANDS_SECTION, typeKey, 0, nullptr);
 
-  auto* record = static_cast<CommandRecord*>(PlatformAlloc(sizeof(CommandRecord)));
-  if (!record) return nullptr;
-  *record = CommandRecord{};
-  bool failed = false;
-  record->name = CopyText(name, nameLength, false, &failed);
-  record->key = CopyText(key, keyLength, false, &failed);
-  record->type = type;
-  record->exe = CopyText(exe, exeLength, launcher, &failed);
-  record->file = CopyText(file, fileLength, launcher, &failed);
-  if (failed) {
-    FreeRecord(record);
-    return nullptr;
-  }
-  return record;
+  // The launcher holds an empty exe or file as null.
+  TextSpan exeSpan{launcher && exeLength == 0 ? nullptr : exe,
+                   static_cast<std::size_t>(exeLength)};
+  TextSpan fileSpan{launcher && fileLength == 0 ? nullptr : file,
+                    static_cast<std::size_t>(fileLength)};
+  return BuildRecord(TextSpan{name, static_cast<std::size_t>(nameLength)},
+                     TextSpan{key, static_cast<std::size_t>(keyLength)}, type, exeSpan, fileSpan);
 }
 
 }  // namespace
@@ -97,10 +109,40 @@ void FreeCommandList(CommandList* list) {
   CommandRecord* record = list->head;
   while (record) {
     CommandRecord* next = record->next;
-    FreeRecord(record);
+    FreeCommandRecord(record);
     record = next;
   }
   list->head = nullptr;
   list->tail = nullptr;
   list->count = 0;
+}
+
+CommandRecord* NewCommandRecord(const char* name, const char* key, std::int32_t type,
+                                const char* exe, const char* file) {
+  return BuildRecord(SpanOf(name), SpanOf(key), type, SpanOf(exe), SpanOf(file));
+}
+
+void FreeCommandRecord(CommandRecord* record) {
+  if (!record) return;
+  PlatformFree(record->name);
+  PlatformFree(record->key);
+  PlatformFree(record->exe);
+  PlatformFree(record->file);
+  PlatformFree(record);
+}
+
+void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list) {
+  if (!list) return;
+  *list = CommandList{};
+  for (int i = 0; i < count; ++i) {
+    CommandRecord* record = records[i];
+    record->prev = list->tail;
+    record->next = nullptr;
+    if (list->tail)
+      list->tail->next = record;
+    else
+      list->head = record;
+    list->tail = record;
+  }
+  list->count = count > 0 ? count : 0;
 }

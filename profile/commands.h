@@ -75,7 +75,9 @@ inline constexpr int COMMAND_FILE_LIMIT_EDITOR = 1023;
 inline constexpr int COMMAND_COUNT_LIMIT = 65536;
 
 // One configured command. Records form a doubly linked list in file order; each record and
-// each of its texts is a PlatformAlloc block owned by the list.
+// each of its texts is a PlatformAlloc block (see CommandList for who owns the record). Records
+// read from the file hold no null name or key; records the editor makes may hold null in any
+// of the four texts, which every routine here takes as the empty text.
 struct CommandRecord {
   CommandRecord* next;
   CommandRecord* prev;
@@ -86,6 +88,12 @@ struct CommandRecord {
   char* file;  // launcher: null when empty
 };
 
+// The records of a program, head to tail. Who owns them depends on the phase:
+//   - Normally the list owns every record it links (FreeCommandList releases them).
+//   - While the editor's settings dialog is open, each row of its list view owns the record it
+//     shows (a replaced or deleted row frees its record, a new row holds a record the list never
+//     saw), so the list's links are stale: nothing may walk or free the list in that time. At OK
+//     and at Cancel the list is relinked from the rows (LinkCommandRecords) and owns them again.
 struct CommandList {
   CommandRecord* head = nullptr;
   CommandRecord* tail = nullptr;
@@ -102,6 +110,19 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 
 // Releases every record of *list and its texts, walking from the head; leaves *list empty.
 void FreeCommandList(CommandList* list);
+
+// A new record with copies of the texts (a null text stays null), links cleared; null when
+// memory runs out (then nothing is left allocated).
+CommandRecord* NewCommandRecord(const char* name, const char* key, std::int32_t type,
+                                const char* exe, const char* file);
+
+// Frees the record's name, key, exe and file texts (any may be null) and the record; null is
+// ignored.
+void FreeCommandRecord(CommandRecord* record);
+
+// Makes *list hold records[0..count) in array order: head, tail, prev, next and count set,
+// nothing allocated or freed (count 0 gives an empty list).
+void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list);
 
 // Editor: writes the list, head to tail, and "command count" into the file at iniPath,
 // keeping everything else the file holds (lives in config_save.cpp). Null texts are written

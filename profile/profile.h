@@ -16,7 +16,9 @@ int ProfileGetString(const char* section, const char* key, const char* defaultTe
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* path);
 void ProfileFree();
 
-// Editing and writing half (settings editor only; lives in profile_write.cpp).
+// Editing and writing half (settings editor only; lives in profile_write.cpp). A CR or LF in
+// a section name, key name or value is stored as a blank, so a set never breaks the file's
+// line structure.
 int ProfileSetString(const char* section, const char* key, const char* value, const char* path);
 int ProfileSetQuotedString(const char* section, const char* key, const char* value,
                            const char* path);

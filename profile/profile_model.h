@@ -1,5 +1,7 @@
-// The in-memory profile model shared by the reading half (profile.cpp) and the editing and
-// writing half (profile_write.cpp) of the profile library; not for use outside profile/.
+// The in-memory profile model, the bottom layer of the profile library (profile_model.cpp):
+// name matching, the name index, the process's one model and the appending of sections and
+// entries. The reading half (profile.cpp) and the editing and writing half (profile_write.cpp,
+// profile_edit.h) stand on it; not for use outside profile/.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,14 @@ enum ProfileEntryKind : std::int32_t {
   PROFILE_KEY = 0,      // "name=value" (or a line without "=")
   PROFILE_COMMENT = 1,  // a line whose first byte is "#"
 };
+
+// The blanks that names and values are trimmed of.
+inline bool ProfileIsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// ASCII upper-case letters to lower case, every other byte as it is.
+inline char ProfileFoldByte(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // Hash of a name under the matching rule: equal for names that differ only in the case of
 // ASCII letters. (ProfileNameHash skips blanks and drops the early bytes of long names, which
@@ -113,33 +123,23 @@ extern std::unique_ptr<ProfileModel> CurrentProfile;
 // A new model holding only the nameless section 0.
 std::unique_ptr<ProfileModel> ProfileCreateModel();
 
-// Parses size bytes of text into model (which holds only section 0).
-void ProfileParse(ProfileModel* model, const char* text, std::size_t size);
-
 // Index of the first section / live key entry whose name matches (ASCII case-insensitively,
 // byte for byte otherwise), or -1. Null or empty names never match.
 int ProfileFindSection(const char* name);
 int ProfileFindKey(int section, const char* name);
 
-// Appends a section named by length bytes of name (cut at a NUL and at PROFILE_NAME_LIMIT bytes
-// after its leading blanks, then trimmed). Returns 1, or 0 when the name is empty: a nameless
-// section after section 0 could not be written back and read again as the same model.
-int ProfileAddSection(const char* name, std::size_t length);
+// Appends to model a section named by length bytes of name (cut at a NUL and at
+// PROFILE_NAME_LIMIT bytes after its leading blanks, then trimmed). Returns 1, or 0 when the name
+// is empty: a nameless section after section 0 could not be written back and read again as the
+// same model.
+int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t length);
 
-// Appends an entry to section: the name as ProfileAddSection cuts it (a comment keeps its
+// Appends an entry to section: the name as ProfileAddSectionTo cuts it (a comment keeps its
 // leading "#" and is only trimmed at its end) and a copy of value (cut at a NUL).
+void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
+                       const char* value, std::size_t valueLength, ProfileEntryKind kind);
+
+// The same on the current model (0 / nothing when there is none, or no such section).
+int ProfileAddSection(const char* name, std::size_t length);
 void ProfileAddEntry(int section, const char* name, std::size_t nameLength, const char* value,
                      std::size_t valueLength, ProfileEntryKind kind);
-
-// Empties the name of a key entry and drops its value, so that a later duplicate becomes the
-// first match.
-void ProfileDeleteEntry(int section, int entry);
-
-// Gives an entry a copy of value as its new value.
-void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length);
-
-// Frees every entry of a section; the section keeps its place.
-void ProfileClearSection(int section);
-
-// Builds the normalised text of model (the text ProfileSave writes) into *out.
-void ProfileFormat(const ProfileModel& model, std::string* out);

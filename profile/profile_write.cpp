@@ -1,11 +1,14 @@
 // Editing and writing half of the profile library: sets, quotes and deletes values, clears
-// sections, and writes the whole model back in its normalised form.
+// sections, and writes the whole model back in its normalised form. Every set goes through
+// ProfileSetString, which keeps line breaks out of names and values.
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform.h"
 #include "profile.h"
+#include "profile_edit.h"
 #include "profile_model.h"
 
 namespace {
@@ -43,6 +46,20 @@ std::size_t FormattedLength(const ProfileModel& model) {
     length += 2;
   }
   return length;
+}
+
+// The form in which a section name, key name or value may enter the model: CR and LF become
+// blanks, so that whatever the editor sets stays one line of the file (one header, or one key
+// with its whole value) and cannot start lines of its own when the file is read again. Other
+// bytes below 0x20 are kept: they end no line, and values keep their bytes. Neither CR nor LF
+// is ever the second byte of a code page 932 character, so no character is split. Returns text
+// itself when it holds neither (the usual case, which copies nothing), else *copy's text.
+const char* LineSafe(const char* text, std::string* copy) {
+  if (!text || !std::strpbrk(text, "\r\n")) return text;
+  copy->assign(text);  // may throw
+  for (char& c : *copy)
+    if (c == '\r' || c == '\n') c = ' ';
+  return copy->c_str();
 }
 
 // Index of the section named name, appended when missing; -1 when it cannot be made. Creates
@@ -118,6 +135,12 @@ int ProfileSetString(const char* section, const char* key, const char* value,
                      const char* /*path*/) {
   if (!section) return 0;
   try {
+    std::string sectionCopy;
+    std::string keyCopy;
+    std::string valueCopy;
+    section = LineSafe(section, &sectionCopy);
+    key = LineSafe(key, &keyCopy);
+    value = LineSafe(value, &valueCopy);
     int s = SectionForEditing(section);
     if (s < 0) return 0;
     if (!key) {

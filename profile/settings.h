@@ -1,18 +1,19 @@
-// The editor's settings values and their reading and writing through the platform's own
-// profile functions (Windows only).
+// The editor's settings values, their reading and writing through the platform's own profile
+// functions (settings_win.cpp, Windows only), and the conversion of the hot key between the
+// file's form and the hot-key control's form (settings.cpp, portable).
 #pragma once
 
-#include <windows.h>
+#include <cstdint>
 
 // The seven settings keys of pimbo.ini as the editor holds them.
 struct Settings {
-  WORD hotKey;               // "hot key": high byte MOD_* modifiers, low byte virtual key
-  COLORREF textColor;        // "FGColor"
-  COLORREF backgroundColor;  // "BGColor"
-  int x;                     // "XPOINT": both -1 centres the launcher window
-  int y;                     // "YPOINT"
-  BYTE hideTime;             // "HIDE TIME": a HideTime value
-  int noTray;                // "NoTray": nonzero hides the launcher's notification-area icon
+  std::uint16_t hotKey;           // "hot key": high byte MOD_* modifiers, low byte virtual key
+  std::uint32_t textColor;        // "FGColor": 0x00BBGGRR
+  std::uint32_t backgroundColor;  // "BGColor": 0x00BBGGRR
+  int x;                          // "XPOINT": both -1 centres the launcher window
+  int y;                          // "YPOINT"
+  std::uint8_t hideTime;          // "HIDE TIME": a HideTime value
+  int noTray;                     // "NoTray": nonzero hides the launcher's notification-area icon
 };
 
 // Reads the keys in the order "hot key", "FGColor", "BGColor", "XPOINT", "YPOINT",
@@ -21,5 +22,25 @@ struct Settings {
 void LoadSettings(const char* iniPath, Settings* settings);
 
 // Writes the seven keys in the same order with WritePrivateProfileStringA, which updates them
-// in place and creates the file and the section when missing. Failures are not reported.
-void SaveSettings(const char* iniPath, const Settings& settings);
+// in place and creates the file and the section when missing. Returns 1 when every key was
+// written, 0 when a write failed; it still tries every key, so one refused write loses no
+// other setting.
+int SaveSettings(const char* iniPath, const Settings& settings);
+
+// Modifier bits of the stored hot key (the high byte, as RegisterHotKey takes them).
+inline constexpr std::uint16_t HOTKEY_STORED_ALT = 1;      // MOD_ALT
+inline constexpr std::uint16_t HOTKEY_STORED_CONTROL = 2;  // MOD_CONTROL
+inline constexpr std::uint16_t HOTKEY_STORED_SHIFT = 4;    // MOD_SHIFT
+inline constexpr std::uint16_t HOTKEY_STORED_WIN = 8;      // MOD_WIN
+// Modifier bits of the hot-key control's value (its high byte).
+inline constexpr std::uint16_t HOTKEY_CONTROL_SHIFT = 1;    // HOTKEYF_SHIFT
+inline constexpr std::uint16_t HOTKEY_CONTROL_CONTROL = 2;  // HOTKEYF_CONTROL
+inline constexpr std::uint16_t HOTKEY_CONTROL_ALT = 4;      // HOTKEYF_ALT
+inline constexpr std::uint16_t HOTKEY_CONTROL_EXT = 8;      // HOTKEYF_EXT
+
+// The hot key between its stored form (low byte the virtual key, high byte MOD_ALT 1,
+// MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8) and the hot-key control's value (low byte the key,
+// high byte HOTKEYF_SHIFT 1, HOTKEYF_CONTROL 2, HOTKEYF_ALT 4, HOTKEYF_EXT 8): each modifier
+// bit maps to its counterpart, the key byte is kept, other high bits are dropped.
+std::uint16_t HotKeyToControl(std::uint16_t stored);
+std::uint16_t HotKeyFromControl(std::uint16_t control);

@@ -1,6 +1,8 @@
 // Reads and writes the editor's settings keys with the platform's profile functions.
 #include "settings.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 #include "commands.h"
@@ -12,38 +14,42 @@ int ReadInt(const char* key, int defaultValue, const char* iniPath) {
   return static_cast<int>(GetPrivateProfileIntA(SETTINGS_SECTION, key, defaultValue, iniPath));
 }
 
-void WriteSigned(const char* key, int value, const char* iniPath) {
+// True when the key was written.
+bool WriteSigned(const char* key, int value, const char* iniPath) {
   char text[16];
   std::snprintf(text, sizeof text, "%d", value);
-  WritePrivateProfileStringA(SETTINGS_SECTION, key, text, iniPath);
+  return WritePrivateProfileStringA(SETTINGS_SECTION, key, text, iniPath) != FALSE;
 }
 
-void WriteUnsigned(const char* key, unsigned value, const char* iniPath) {
+bool WriteUnsigned(const char* key, unsigned value, const char* iniPath) {
   char text[16];
   std::snprintf(text, sizeof text, "%u", value);
-  WritePrivateProfileStringA(SETTINGS_SECTION, key, text, iniPath);
+  return WritePrivateProfileStringA(SETTINGS_SECTION, key, text, iniPath) != FALSE;
 }
 
 }  // namespace
 
 void LoadSettings(const char* iniPath, Settings* settings) {
-  settings->hotKey = static_cast<WORD>(ReadInt(KEY_HOT_KEY, DEFAULT_HOT_KEY, iniPath));
-  settings->textColor = static_cast<COLORREF>(
+  settings->hotKey = static_cast<std::uint16_t>(ReadInt(KEY_HOT_KEY, DEFAULT_HOT_KEY, iniPath));
+  settings->textColor = static_cast<std::uint32_t>(
       ReadInt(KEY_FG_COLOR, static_cast<int>(GetSysColor(COLOR_BTNTEXT)), iniPath));
-  settings->backgroundColor = static_cast<COLORREF>(
+  settings->backgroundColor = static_cast<std::uint32_t>(
       ReadInt(KEY_BG_COLOR, static_cast<int>(GetSysColor(COLOR_WINDOW)), iniPath));
   settings->x = ReadInt(KEY_XPOINT, DEFAULT_POINT, iniPath);
   settings->y = ReadInt(KEY_YPOINT, DEFAULT_POINT, iniPath);
-  settings->hideTime = static_cast<BYTE>(ReadInt(KEY_HIDE_TIME, DEFAULT_HIDE_TIME, iniPath));
+  settings->hideTime =
+      static_cast<std::uint8_t>(ReadInt(KEY_HIDE_TIME, DEFAULT_HIDE_TIME, iniPath));
   settings->noTray = ReadInt(KEY_NO_TRAY, DEFAULT_NO_TRAY, iniPath);
 }
 
-void SaveSettings(const char* iniPath, const Settings& settings) {
-  WriteUnsigned(KEY_HOT_KEY, settings.hotKey, iniPath);
-  WriteSigned(KEY_FG_COLOR, static_cast<int>(settings.textColor), iniPath);
-  WriteSigned(KEY_BG_COLOR, static_cast<int>(settings.backgroundColor), iniPath);
-  WriteSigned(KEY_XPOINT, settings.x, iniPath);
-  WriteSigned(KEY_YPOINT, settings.y, iniPath);
-  WriteUnsigned(KEY_HIDE_TIME, settings.hideTime, iniPath);
-  WriteSigned(KEY_NO_TRAY, settings.noTray, iniPath);
+int SaveSettings(const char* iniPath, const Settings& settings) {
+  // Every key is tried even after a failure, so one refused write loses no other setting.
+  bool written = WriteUnsigned(KEY_HOT_KEY, settings.hotKey, iniPath);
+  written &= WriteSigned(KEY_FG_COLOR, static_cast<int>(settings.textColor), iniPath);
+  written &= WriteSigned(KEY_BG_COLOR, static_cast<int>(settings.backgroundColor), iniPath);
+  written &= WriteSigned(KEY_XPOINT, settings.x, iniPath);
+  written &= WriteSigned(KEY_YPOINT, settings.y, iniPath);
+  written &= WriteUnsigned(KEY_HIDE_TIME, settings.hideTime, iniPath);
+  written &= WriteSigned(KEY_NO_TRAY, settings.noTray, iniPath);
+  return written ? 1 : 0;
 }

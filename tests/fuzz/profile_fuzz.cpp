@@ -9,7 +9,9 @@
 
 #include "commands.h"
 #include "profile.h"
+#include "profile_edit.h"
 #include "profile_model.h"
+#include "profile_parse.h"
 
 namespace {
 

@@ -117,7 +117,7 @@ TEST_F(ConfigTest, LoadSettingsReadsNegativesAndCutsOversizedValues) {
 }
 
 TEST_F(ConfigTest, SavingFromNothingWritesSettingsThenCommands) {
-  SaveSettings(Ini().c_str(), SampleSettings());
+  ASSERT_EQ(SaveSettings(Ini().c_str(), SampleSettings()), 1);
   ASSERT_EQ(Save({{"\x83\x81\x83\x82\x92\xA0", "m", CMD_APP, "%WINDIR%\\notepad.exe", ""},
                   {"\x95\x5C", "h", CMD_FOLDER, "1", "C:\\\x95\x5C\\"}}),
             1);
@@ -140,6 +140,14 @@ TEST_F(ConfigTest, SavingFromNothingWritesSettingsThenCommands) {
   ASSERT_EQ(loaded_.count, 2);
   EXPECT_EQ(loaded_.head->file, nullptr);
   EXPECT_STREQ(loaded_.tail->file, "C:\\\x95\x5C\\");
+}
+
+// A folder that does not exist: WritePrivateProfileStringA cannot create the file, and the
+// failure reaches the caller instead of passing for a save.
+TEST_F(ConfigTest, SaveSettingsReportsAFailedWrite) {
+  std::string const path = folder_.File("missing\\pimbo.ini");
+  EXPECT_EQ(SaveSettings(path.c_str(), SampleSettings()), 0);
+  EXPECT_EQ(ReadBytes(path), "<missing>");
 }
 
 TEST_F(ConfigTest, FiveCommandsThenThreeLeavesTheHigherKeysUnread) {

@@ -1,4 +1,4 @@
-// Path helpers of the command runner: double-byte text, trailing backslashes, free folder names.
+// Path helpers of the command runner: trailing backslashes, whole copies, free folder names.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,37 +10,6 @@
 namespace {
 
 const std::string HYOU = "\x95\x5C";  // second byte is 0x5C, the backslash
-
-TEST(NextChar, StepsOverWholeCharactersButNeverTheTerminator) {
-  const std::string text = "a" + HYOU + "\x95";  // ends in a lead byte without its second byte
-  const char* p = text.c_str();
-  EXPECT_EQ(NextChar(p), p + 1);
-  EXPECT_EQ(NextChar(p + 1), p + 3);
-  EXPECT_EQ(NextChar(p + 3), p + 4);
-  EXPECT_EQ(*NextChar(p + 3), '\0');
-}
-
-TEST(FileNamePart, TrailByteIsNoSeparator) {
-  struct Case {
-    std::string path;
-    std::string part;
-  };
-  const Case cases[] = {
-      /* 0 */ {"C:\\Tools\\app.exe", "app.exe"},
-      /* 1 */ {"app.exe", "app.exe"},
-      /* 2 */ {"C:\\Tools\\", ""},
-      /* 3 */ {"C:\\" + HYOU + "\\app.exe", "app.exe"},
-      /* 4 */ {"C:\\Tools\\" + HYOU, HYOU},
-      /* 5 */ {HYOU + "x.exe", HYOU + "x.exe"},
-      /* 6 */ {"", ""},
-  };
-  int i = 0;
-  for (const Case& c : cases) {
-    EXPECT_EQ(std::string(FileNamePart(c.path.c_str())), c.part) << "case " << i;
-    ++i;
-  }
-  EXPECT_EQ(FileNamePart(static_cast<const char*>(nullptr)), nullptr);
-}
 
 TEST(EnsureTrailingBackslash, AppendsOnlyWhereOneIsMissingAndFits) {
   struct Case {

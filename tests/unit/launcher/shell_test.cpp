@@ -1,4 +1,4 @@
-// Host tests of the launcher's start-up rules: the files beside the program and the centring.
+// Host tests of the launcher's start-up rule: the files beside the program.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "shared.h"
 #include "startup_rules.h"
-#include "texts.h"
 
 namespace {
 
@@ -97,17 +97,6 @@ TEST(LauncherPaths, FormatWithoutSlotWritesNothing) {
   Formatted const result = Format("C:\\Pimbo\\pimbo.exe", "pimbo.ini", INI_PATH_SIZE);
   EXPECT_FALSE(result.fits);
   EXPECT_EQ(result.text, "");
-}
-
-TEST(CenteredOrigin, HalvesEachExtentBeforeSubtracting) {
-  // 1024 x 768 desktop, 240 x 22 window.
-  EXPECT_EQ(CenteredOrigin(1024, 240), 392);
-  EXPECT_EQ(CenteredOrigin(768, 22), 373);
-  // With an odd window extent the halves round separately: 512 - 120, not 783 / 2.
-  EXPECT_EQ(CenteredOrigin(1024, 241), 392);
-  EXPECT_EQ(CenteredOrigin(1023, 22), 500);
-  // A window larger than the desktop starts left of (above) it.
-  EXPECT_EQ(CenteredOrigin(100, 241), -70);
 }
 
 }  // namespace

@@ -213,4 +213,101 @@ TEST_F(LoadCommandsTest, FreeCommandListEmptiesTheList) {
   FreeCommandList(nullptr);
 }
 
+// Records the editor makes: copies of its texts, null kept as null, links cleared.
+TEST(CommandRecords, NewRecordCopiesTextsAndKeepsNullTexts) {
+  char name[] = "\x83\x81\x83\x82";
+  CommandRecord* record = NewCommandRecord(name, "m", CMD_FOLDER, "", "C:\\\x95\x5C");
+  ASSERT_NE(record, nullptr);
+  name[0] = 'x';  // the record holds its own copy
+  EXPECT_STREQ(record->name, "\x83\x81\x83\x82");
+  EXPECT_STREQ(record->key, "m");
+  EXPECT_EQ(record->type, CMD_FOLDER);
+  ASSERT_NE(record->exe, nullptr);  // an empty text stays an empty text
+  EXPECT_STREQ(record->exe, "");
+  EXPECT_STREQ(record->file, "C:\\\x95\x5C");
+  EXPECT_EQ(record->next, nullptr);
+  EXPECT_EQ(record->prev, nullptr);
+  FreeCommandRecord(record);
+
+  CommandRecord* bare = NewCommandRecord(nullptr, nullptr, 99, nullptr, nullptr);
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->name, nullptr);
+  EXPECT_EQ(bare->key, nullptr);
+  EXPECT_EQ(bare->type, 99);
+  EXPECT_EQ(bare->exe, nullptr);
+  EXPECT_EQ(bare->file, nullptr);
+  FreeCommandRecord(bare);
+  FreeCommandRecord(nullptr);
+}
+
+// Records made one by one and linked as the rows of a list stand, then relinked after rows
+// were removed or reordered; the sanitizer sees any record freed twice or lost.
+class LinkCommandRecordsTest : public ::testing::Test {
+ protected:
+  void TearDown() override { FreeCommandList(&list_); }
+
+  // The keys of the list walked both ways, checking each link against its neighbour.
+  std::string Keys() const {
+    std::string forward;
+    const CommandRecord* prev = nullptr;
+    int count = 0;
+    for (const CommandRecord* r = list_.head; r; r = r->next, ++count) {
+      EXPECT_EQ(r->prev, prev);
+      prev = r;
+      forward += r->key;
+    }
+    EXPECT_EQ(list_.tail, prev);
+    EXPECT_EQ(list_.count, count);
+    std::string backward;
+    for (const CommandRecord* r = list_.tail; r; r = r->prev) backward.insert(0, r->key);
+    EXPECT_EQ(backward, forward);
+    return forward;
+  }
+
+  CommandList list_;
+};
+
+TEST_F(LinkCommandRecordsTest, NoRecordsGiveAnEmptyList) {
+  CommandRecord* stale = NewCommandRecord("n", "k", CMD_APP, nullptr, nullptr);
+  list_.head = list_.tail = stale;
+  list_.count = 1;
+  LinkCommandRecords(nullptr, 0, &list_);
+  EXPECT_EQ(list_.head, nullptr);
+  EXPECT_EQ(list_.tail, nullptr);
+  EXPECT_EQ(list_.count, 0);
+  FreeCommandRecord(stale);  // linking frees nothing: the caller still owns it
+}
+
+TEST_F(LinkCommandRecordsTest, OneRecordIsHeadAndTail) {
+  CommandRecord* record = NewCommandRecord("n", "a", CMD_APP, nullptr, nullptr);
+  record->next = record->prev = record;  // stale links from an earlier list
+  LinkCommandRecords(&record, 1, &list_);
+  EXPECT_EQ(list_.head, record);
+  EXPECT_EQ(list_.tail, record);
+  EXPECT_EQ(Keys(), "a");
+}
+
+TEST_F(LinkCommandRecordsTest, RelinkingFollowsTheRowsAfterRemovalAndReordering) {
+  std::vector<CommandRecord*> rows;
+  for (const char* key : {"a", "b", "c", "d", "e"})
+    rows.push_back(NewCommandRecord(key, key, CMD_APP, nullptr, nullptr));
+  LinkCommandRecords(rows.data(), static_cast<int>(rows.size()), &list_);
+  EXPECT_EQ(Keys(), "abcde");
+
+  // A deleted row frees its record; a sort reverses the rest; a new row goes in front.
+  FreeCommandRecord(rows[2]);
+  rows.erase(rows.begin() + 2);
+  std::reverse(rows.begin(), rows.end());
+  rows.insert(rows.begin(), NewCommandRecord("new", "x", CMD_APP, nullptr, nullptr));
+  LinkCommandRecords(rows.data(), static_cast<int>(rows.size()), &list_);
+  EXPECT_EQ(Keys(), "xedba");
+
+  // The last row removed: the former tail's successor link must not survive.
+  FreeCommandRecord(rows.back());
+  rows.pop_back();
+  LinkCommandRecords(rows.data(), static_cast<int>(rows.size()), &list_);
+  EXPECT_EQ(Keys(), "xedb");
+  EXPECT_EQ(list_.tail->next, nullptr);
+}
+
 }  // namespace

@@ -131,6 +131,47 @@ TEST_F(ProfileWriteTest, SaveLeavesTheModelAsItWas) {
   EXPECT_STREQ(buffer, "v");
 }
 
+// Texts the editor takes from its fields or from dropped files may hold line breaks; written as
+// they are, they would end the key's line and start lines of their own.
+TEST_F(ProfileWriteTest, LineBreaksInValuesBecomeBlanks) {
+  ASSERT_EQ(LoadProfileText("[s]\r\nk=old\r\nnext=1\r\n"), 1);
+  EXPECT_EQ(ProfileSetQuotedString("s", "k", "a\r\n[t]\r\nx=1\rb\n\x95\x5C\t\x01", nullptr), 1);
+  EXPECT_EQ(ProfileSetString("s", "raw", "\r\n#c", nullptr), 1);
+  EXPECT_EQ(ProfileSetString("s", "next", nullptr, nullptr), 1);  // deleting is unchanged
+  std::string saved = SaveProfileText();
+  EXPECT_EQ(saved, "[s]\r\nk=\"a  [t]  x=1 b \x95\x5C\t\x01\"\r\nraw=  #c\r\n\r\n");
+  ProfileFree();
+  ASSERT_EQ(LoadProfileText(saved), 1);
+  char buffer[64];
+  ProfileGetString("s", "k", "", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "a  [t]  x=1 b \x95\x5C\t\x01");
+  EXPECT_EQ(ProfileGetString("t", "x", "none", buffer, sizeof buffer, nullptr), 4);
+  EXPECT_STREQ(buffer, "none");
+  EXPECT_EQ(ProfileGetInt("s", "next", -1, nullptr), -1);
+  EXPECT_EQ(Normalise(saved), saved);
+}
+
+TEST_F(ProfileWriteTest, LineBreaksInNamesBecomeBlanks) {
+  ASSERT_EQ(LoadProfileText("[s]\r\nk=1\r\n[after]\r\nm=2\r\n"), 1);
+  EXPECT_EQ(ProfileSetString("s", "key\r\nother", "v", nullptr), 1);
+  EXPECT_EQ(ProfileSetString("new\r\n[s]", "k\n", "w", nullptr), 1);
+  std::string saved = SaveProfileText();
+  EXPECT_EQ(saved,
+            "[s]\r\nk=1\r\nkey  other=v\r\n\r\n[after]\r\nm=2\r\n\r\n"
+            "[new  [s]]\r\nk=w\r\n\r\n");
+  ProfileFree();
+  ASSERT_EQ(LoadProfileText(saved), 1);
+  EXPECT_EQ(ProfileGetInt("s", "k", 0, nullptr), 1);  // no second section "s" took its place
+  EXPECT_EQ(ProfileGetInt("after", "m", 0, nullptr), 2);
+  char buffer[8];
+  ProfileGetString("s", "key  other", "", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "v");
+  ProfileGetString("new  [s]", "k", "", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "w");
+  // A name of line breaks only is no name once trimmed: no section is made.
+  EXPECT_EQ(ProfileSetString("\r\n", "k", "v", nullptr), 0);
+}
+
 // Commands held by the test: the texts point at string literals, so nothing is freed.
 struct TestCommand {
   const char* name;
@@ -187,6 +228,28 @@ TEST_F(SaveCommandsTest, WritesQuotedTextsAndCountIntoANewFile) {
             "command name1=\"\x95\x5C\"\r\ncommand key1=\r\ncommand type1=4\r\n"
             "command exe1=\"2\"\r\ncommand file1=\r\n\r\n"
             "[settings]\r\ncommand count=2\r\n\r\n");
+}
+
+TEST_F(SaveCommandsTest, NullTextsOfNewRecordsAreWrittenEmpty) {
+  CommandRecord* record = NewCommandRecord(nullptr, nullptr, CMD_SCREENSAVER, nullptr, nullptr);
+  ASSERT_NE(record, nullptr);
+  CommandList list;
+  LinkCommandRecords(&record, 1, &list);
+  EXPECT_EQ(SaveCommands(Path().c_str(), list), 1);
+  FreeCommandList(&list);
+  EXPECT_EQ(ReadBytes(Path()),
+            "[commands]\r\ncommand name0=\r\ncommand key0=\r\ncommand type0=3\r\n"
+            "command exe0=\r\ncommand file0=\r\n\r\n[settings]\r\ncommand count=1\r\n\r\n");
+}
+
+TEST_F(SaveCommandsTest, CommandTextsWithLineBreaksStayOneKeyEach) {
+  ASSERT_EQ(Save({{"two\r\nlines", "k", CMD_APP, "a.exe\n", "\r\ncommand count=9"}}), 1);
+  LoadCommands(Path().c_str(), &loaded_, CommandReader::Editor);
+  ASSERT_EQ(loaded_.count, 1);
+  EXPECT_STREQ(loaded_.head->name, "two  lines");
+  EXPECT_STREQ(loaded_.head->key, "k");
+  EXPECT_STREQ(loaded_.head->exe, "a.exe ");
+  EXPECT_STREQ(loaded_.head->file, "  command count=9");
 }
 
 TEST_F(SaveCommandsTest, KeepsOtherContentAndAppendsNewKeysAtTheEnd) {

@@ -1,0 +1,321 @@
+// The command list view of the settings dialog: one owner-drawn row per command, whose item
+// data is the CommandRecord it shows and owns; columns, sorting, relinking and drawing.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <cstring>
+
+#include "command_rows.h"
+#include "editor.h"
+#include "resource.h"
+#include "texts.h"
+
+namespace {
+
+// Size of the row text being drawn and of its shortened copy.
+std::size_t const ROW_TEXT_SIZE = 1024;
+// Width of the icon slot at the left end of a row, and the gap after it.
+int const ICON_SIZE = 16;
+int const ICON_SLOT = 18;
+// Space between a column's edge and its text, as the list view leaves it for its labels.
+int const LABEL_MARGIN = 2;
+
+// Images of bitmap 110, by command type.
+int TypeImageIndex(int type) {
+  switch (type) {
+    case CMD_EMPTY_RECYCLE_BIN: return 0;
+    case CMD_EXIT_WINDOWS: return 1;
+    case CMD_SCREENSAVER: return 2;
+    case CMD_DESKTOP_FOLDER: return 3;
+    default: return -1;
+  }
+}
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
+
+// Copies a path only when all of it fits: a cut path would show some other file's icon.
+void CopyWhole(char (&out)[PATH_BUFFER_SIZE], const char* path) {
+  std::size_t const length = std::strlen(path);
+  if (length >= sizeof out) {
+    out[0] = '\0';
+    return;
+  }
+  std::memcpy(out, path, length + 1);
+}
+
+// The path itself when its environment references do not expand into a path buffer.
+void ExpandedOrAsIs(const char* path, char (&out)[PATH_BUFFER_SIZE]) {
+  if (!ExpandPath(path, out, sizeof out)) {
+    CopyWhole(out, path);
+  }
+}
+
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The path whose icon shows for a program command: the program when it exists or the shell
+// knows one for it, else the document; empty when neither is given.
+void ProgramIconPath(const CommandRecord* record, char (&path)[PATH_BUFFER_SIZE]) {
+  path[0] = '\0';
+  if (HasText(record->exe)) {
+    if (Exists(record->exe)) {
+      CopyWhole(path, record->exe);
+      return;
+    }
+    char found[PATH_BUFFER_SIZE] = {};
+    if (reinterpret_cast<INT_PTR>(FindExecutableA(record->exe, nullptr, found)) > 32) {
+      CopyWhole(path, found);
+      return;
+    }
+    ExpandedOrAsIs(record->exe, path);
+  } else if (HasText(record->file)) {
+    ExpandedOrAsIs(record->file, path);
+  }
+}
+
+void DrawSystemIcon(HDC dc, const char* path, int x, int y) {
+  SHFILEINFOA info = {};
+  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+      path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (images != nullptr) ImageList_Draw(images, info.iIcon, dc, x, y, ILD_TRANSPARENT);
+}
+
+void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at) {
+  if (record == nullptr) return;
+  char path[PATH_BUFFER_SIZE];
+  switch (record->type) {
+    case CMD_APP:
+      ProgramIconPath(record, path);
+      if (path[0] != '\0' && Exists(path)) DrawSystemIcon(dc, path, at.x, at.y);
+      break;
+    case CMD_FOLDER:
+      ExpandedOrAsIs(OrEmpty(record->file), path);
+      DrawSystemIcon(dc, path, at.x, at.y);
+      break;
+    case CMD_CONTROL:
+      DrawSystemIcon(dc, LauncherPath, at.x, at.y);
+      break;
+    default: {
+      int const image = TypeImageIndex(record->type);
+      if (image >= 0) ImageList_Draw(typeImages, image, dc, at.x, at.y, ILD_TRANSPARENT);
+      break;
+    }
+  }
+}
+
+int MeasureText(const char* text, std::size_t length, void* context) {
+  SIZE size = {};
+  GetTextExtentPoint32A(static_cast<HDC>(context), text, static_cast<int>(length), &size);
+  return size.cx;
+}
+
+UINT AlignmentOf(HWND listView, int column) {
+  LVCOLUMNA info = {};
+  info.mask = LVCF_FMT;
+  ListView_GetColumn(listView, column, &info);
+  switch (info.fmt & LVCFMT_JUSTIFYMASK) {
+    case LVCFMT_RIGHT: return DT_RIGHT;
+    case LVCFMT_CENTER: return DT_CENTER;
+    default: return DT_LEFT;
+  }
+}
+
+// Where a column's text goes in a row. The label rectangle of column 0 keeps an icon slot
+// that this list never fills, so the key text takes it back. Wine places that rectangle at the
+// row's left end whatever the display order, so column 0 is taken from its header item, which
+// scrolls with the rows.
+RECT ColumnTextRect(HWND listView, int row, int column) {
+  RECT box = {};
+  ListView_GetSubItemRect(listView, row, column, LVIR_LABEL, &box);
+  if (column == COLUMN_KEY) {
+    RECT item = {};
+    HWND header = ListView_GetHeader(listView);
+    if (Header_GetItemRect(header, COLUMN_KEY, &item)) {
+      MapWindowPoints(header, listView, reinterpret_cast<POINT*>(&item), 2);
+      box.left = item.left + LABEL_MARGIN;
+      box.right = item.right - LABEL_MARGIN;
+    } else {
+      box.left -= ICON_SIZE;
+    }
+  }
+  // The name column makes room for the row's icon, drawn where that column shows, at the
+  // left end of the row.
+  if (column == COLUMN_NAME) box.left += ICON_SLOT;
+  return box;
+}
+
+void DrawRowTexts(HWND listView, HDC dc, int row) {
+  static char text[ROW_TEXT_SIZE];
+  static char shown[ROW_TEXT_SIZE];
+  for (int column = 0; column < COLUMN_COUNT; ++column) {
+    RECT box = ColumnTextRect(listView, row, column);
+    text[0] = '\0';
+    ListView_GetItemText(listView, row, column, text, sizeof text);
+    ShortenToWidth(text, box.right - box.left, MeasureText, dc, shown, sizeof shown);
+    DrawTextA(dc, shown, -1, &box,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentOf(listView, column));
+  }
+}
+
+}  // namespace
+
+void AttachSystemImageList(HWND listView) {
+  SHFILEINFOA info = {};
+  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+      SYSTEM_ICON_PROBE_PATH, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  // LVS_SHAREIMAGELISTS: the list view never destroys the system's list.
+  ListView_SetImageList(listView, images, LVSIL_SMALL);
+}
+
+void SetUpCommandColumns(HWND listView) {
+  RECT window = {};
+  GetWindowRect(listView, &window);
+  int const width = window.right - window.left;
+  for (int column = 0; column < COLUMN_COUNT; ++column) {
+    LVCOLUMNA info = {};
+    info.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+    info.fmt = LVCFMT_LEFT;
+    info.cx = width * COLUMN_SHARES[column] / 100 - 2;
+    info.pszText = const_cast<char*>(COLUMN_TITLES[column]);
+    ListView_InsertColumn(listView, column, &info);
+  }
+}
+
+void LoadTypeImages() {
+  TypeImages = ImageList_LoadImageA(Instance, MAKEINTRESOURCEA(IDB_TYPE_ICONS), ICON_SIZE, 0,
+                                    RGB(255, 255, 255), IMAGE_BITMAP, 0);
+  if (TypeImages != nullptr) ImageList_SetBkColor(TypeImages, GetSysColor(COLOR_WINDOW));
+}
+
+void SetColumnDisplayOrder(HWND listView) {
+  int order[COLUMN_COUNT] = {COLUMN_NAME, COLUMN_KEY, COLUMN_OPERATION, COLUMN_FILE};
+  HWND header = ListView_GetHeader(listView);
+  Header_SetOrderArray(header, COLUMN_COUNT, order);
+}
+
+void FillCommandRows(HWND listView) {
+  // One repaint after the last row rather than one per row.
+  SetWindowRedraw(listView, FALSE);
+  ListView_SetItemCount(listView, Commands.count);
+  int index = 0;
+  for (CommandRecord* record = Commands.head; record; record = record->next, ++index) {
+    SetCommandRow(listView, record, index, 0);
+  }
+  SetWindowRedraw(listView, TRUE);
+  InvalidateRect(listView, nullptr, TRUE);
+}
+
+void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(OrEmpty(record->key));
+  item.lParam = reinterpret_cast<LPARAM>(record);
+  if (replace) {
+    ListView_SetItem(listView, &item);
+  } else {
+    ListView_InsertItem(listView, &item);
+  }
+  ListView_SetItemText(listView, index, COLUMN_NAME, const_cast<char*>(OrEmpty(record->name)));
+  if (record->type >= CMD_APP && record->type <= CMD_DESKTOP_FOLDER) {
+    ListView_SetItemText(listView, index, COLUMN_OPERATION,
+                         const_cast<char*>(OPERATION_TEXTS[record->type]));
+  }
+  ListView_SetItemText(listView, index, COLUMN_FILE, const_cast<char*>(OrEmpty(record->file)));
+}
+
+int FirstSelectedRow(HWND listView) {
+  return ListView_GetNextItem(listView, -1, LVNI_SELECTED);
+}
+
+CommandRecord* RowRecord(HWND listView, int row) {
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!ListView_GetItem(listView, &item)) return nullptr;
+  return reinterpret_cast<CommandRecord*>(item.lParam);
+}
+
+void DeleteSelectedRows(HWND listView) {
+  SetWindowRedraw(listView, FALSE);
+  for (int row = FirstSelectedRow(listView); row != -1; row = FirstSelectedRow(listView)) {
+    FreeCommandRecord(RowRecord(listView, row));
+    ListView_DeleteItem(listView, row);
+  }
+  SetWindowRedraw(listView, TRUE);
+  InvalidateRect(listView, nullptr, TRUE);
+}
+
+void RelinkCommandListFromRows(HWND listView) {
+  int const rows = ListView_GetItemCount(listView);
+  HANDLE const heap = GetProcessHeap();
+  auto records = static_cast<CommandRecord**>(
+      rows > 0 ? HeapAlloc(heap, 0, sizeof(CommandRecord*) * static_cast<SIZE_T>(rows))
+               : nullptr);
+  if (records != nullptr) {
+    for (int row = 0; row < rows; ++row) records[row] = RowRecord(listView, row);
+    LinkCommandRecords(records, rows, &Commands);
+    HeapFree(heap, 0, records);
+    return;
+  }
+  // No rows, or no memory for their order: link them one by one as they are read.
+  Commands = CommandList();
+  for (int row = 0; row < rows; ++row) {
+    CommandRecord* record = RowRecord(listView, row);
+    record->prev = Commands.tail;
+    record->next = nullptr;
+    if (Commands.tail) {
+      Commands.tail->next = record;
+    } else {
+      Commands.head = record;
+    }
+    Commands.tail = record;
+    ++Commands.count;
+  }
+}
+
+void SortCommandRows(HWND listView, int column) {
+  RowOrder const order = {SortAscending, column};
+  ListView_SortItems(listView, CompareCommandRows, static_cast<LPARAM>(PackRowOrder(order)));
+  SortAscending = !SortAscending;
+}
+
+int CALLBACK CompareCommandRows(LPARAM a, LPARAM b, LPARAM order) {
+  return CompareCommandRecords(reinterpret_cast<const CommandRecord*>(a),
+                               reinterpret_cast<const CommandRecord*>(b), UnpackRowOrder(order),
+                               lstrcmpA, lstrcmpiA);
+}
+
+BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT, const DRAWITEMSTRUCT* item) {
+  HDC const dc = item->hDC;
+  int const row = static_cast<int>(item->itemID);
+  int const saved = SaveDC(dc);
+
+  RECT bounds = {};
+  ListView_GetItemRect(listView, row, &bounds, LVIR_BOUNDS);
+  bool const selected = (ListView_GetItemState(listView, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  HBRUSH fill;
+  if (selected) {
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    // Text over the highlight is drawn transparently so that the fill stays visible.
+    SetBkMode(dc, TRANSPARENT);
+    fill = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+  } else {
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    fill = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+  }
+  FillRect(dc, &bounds, fill);
+  DeleteObject(fill);
+
+  DrawRowTexts(listView, dc, row);
+  DrawRowIcon(dc, typeImages, RowRecord(listView, row), POINT{bounds.left, bounds.top});
+
+  if (selected && GetFocus() == listView) DrawFocusRect(dc, &bounds);
+  RestoreDC(dc, saved);
+  return TRUE;
+}

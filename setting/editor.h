@@ -1,0 +1,69 @@
+// The settings editor's process-wide state and the routines its source files share.
+//
+// Ownership of the files:
+//   main.cpp             EditorMain: single instance, paths, common controls, load, save,
+//                        hand-over to the launcher
+//   settings_dialog.cpp  SettingsDialogProc: hot key, hide time, colours, position, commands
+//   command_list.cpp     the command list view: columns, rows, sorting, drawing
+//   command_rows.cpp     the list's window-free rules (comparison, shortening)
+//   globals.cpp          the definitions of the globals below
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "commands.h"
+#include "settings.h"
+#include "shared.h"
+
+// The private message that takes the dialog out of the topmost band again after it was
+// brought to the front once at its start.
+UINT const WM_SETTINGS_UNTOPMOST = WM_APP + 0x84;
+
+// Process-wide state, used only by the main thread (defined in globals.cpp).
+extern HINSTANCE Instance;                 // for resources and dialog boxes
+extern HANDLE InstanceMutex;               // single-instance mutex; may be null
+extern char ModuleDir[PATH_BUFFER_SIZE];   // folder of pimbosetting.exe, no trailing backslash
+extern char IniPath[PATH_BUFFER_SIZE];     // ModuleDir\pimbo.ini
+extern char LauncherPath[PATH_BUFFER_SIZE];  // ModuleDir\pimbo.exe, started at the end
+extern HICON AppIcon;                      // icon 101, the dialog's large and small icon
+extern HCURSOR PickCursor;                 // cursor 107, shown during a window pick
+extern Settings CurrentSettings;           // the settings keys, edited in place
+// The configured commands. Owned by the list until the settings dialog fills its rows; from
+// then until OK or Cancel the rows own the records and these links are stale.
+extern CommandList Commands;
+
+// Settings dialog state.
+extern HWND CommandListView;        // list view 1002
+extern HIMAGELIST TypeImages;       // bitmap 110: type icons of the rows, kept to the end
+extern HIMAGELIST DragImage;        // bitmap 113: the position drag image, kept to the end
+extern BOOL PositionDragActive;     // the position picture is being dragged
+extern POINT DragGrabOffset;        // where the picture was grabbed, in its client coordinates
+extern HCURSOR SavedCursor;         // cursor hidden by the drag; null outside one
+extern int EditIsModify;            // 1 while the command edit dialog changes a row
+extern int EditIndex;               // that row; -1 otherwise
+extern CommandRecord* EditedRecord; // the edit dialog's result; the settings dialog takes it
+extern int SortAscending;           // direction of the next header sort
+
+// settings_dialog.cpp
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+int ChooseSettingsColour(HWND dialog, int which);
+void ReadSettingsControls(HWND dialog);
+int HasControlCommand();
+
+// command_list.cpp
+void AttachSystemImageList(HWND listView);
+void SetUpCommandColumns(HWND listView);
+void LoadTypeImages();
+void SetColumnDisplayOrder(HWND listView);
+void FillCommandRows(HWND listView);
+void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace);
+int FirstSelectedRow(HWND listView);
+void DeleteSelectedRows(HWND listView);
+CommandRecord* RowRecord(HWND listView, int row);
+void RelinkCommandListFromRows(HWND listView);
+void SortCommandRows(HWND listView, int column);
+int CALLBACK CompareCommandRows(LPARAM a, LPARAM b, LPARAM order);
+BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT controlId,
+                    const DRAWITEMSTRUCT* item);

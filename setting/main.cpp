@@ -1,0 +1,124 @@
+// The settings editor's entry: single instance, paths, common controls, loading, the settings
+// dialog, saving after OK, and the hand-over to the launcher in every case but a refused start.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "editor.h"
+#include "resource.h"
+#include "texts.h"
+
+namespace {
+
+// The dialog box's results.
+INT_PTR const SETTINGS_OK = 1;
+
+// The extended combo box of the command edit dialog needs the newer control registration;
+// looked up at run time so that the editor also starts where the library lacks it.
+void InitialiseCommonControls() {
+  InitCommonControls();
+  HMODULE library = LoadLibraryA(COMCTL32_LIBRARY);
+  if (library == nullptr) return;
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto initEx = reinterpret_cast<InitEx>(
+      reinterpret_cast<void*>(GetProcAddress(library, COMCTL32_INIT_EX)));
+  if (initEx != nullptr) {
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof classes;
+    classes.dwICC = ICC_USEREX_CLASSES;
+    if (!initEx(&classes)) {
+      MessageBoxA(nullptr, COMMON_CONTROLS_FAILED_TEXT, COMMON_CONTROLS_FAILED_CAPTION,
+                  MB_OK | MB_ICONWARNING);
+    }
+  }
+  FreeLibrary(library);
+}
+
+// Settings as a missing file gives them, for an editor that has no path to its file.
+void DefaultSettings(Settings* settings) {
+  settings->hotKey = DEFAULT_HOT_KEY;
+  settings->textColor = GetSysColor(COLOR_BTNTEXT);
+  settings->backgroundColor = GetSysColor(COLOR_WINDOW);
+  settings->x = DEFAULT_POINT;
+  settings->y = DEFAULT_POINT;
+  settings->hideTime = DEFAULT_HIDE_TIME;
+  settings->noTray = DEFAULT_NO_TRAY;
+}
+
+// The settings keys first, then the commands: the command save reads the whole file back
+// and so keeps the settings just written.
+bool SaveConfiguration() {
+  if (IniPath[0] == '\0') return false;
+  if (!SaveSettings(IniPath, CurrentSettings)) return false;
+  return SaveCommands(IniPath, Commands) != 0;
+}
+
+}  // namespace
+
+void BuildEditorPaths() {
+  char modulePath[PATH_BUFFER_SIZE] = {};
+  DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
+  // A path cut to fit the buffer names some other folder: then there is no file of ours.
+  if (length == 0 || length >= sizeof modulePath) return;
+  char* name = FileNamePart(modulePath);
+  if (name == modulePath) return;  // no backslash: no folder to cut from
+  name[-1] = '\0';
+  if (!FormatDirectoryPath(modulePath, "%s", ModuleDir, sizeof ModuleDir) ||
+      !FormatDirectoryPath(ModuleDir, INI_FILE_FORMAT, IniPath, sizeof IniPath) ||
+      !FormatDirectoryPath(ModuleDir, LAUNCHER_FILE_FORMAT, LauncherPath, sizeof LauncherPath)) {
+    ModuleDir[0] = IniPath[0] = LauncherPath[0] = '\0';
+  }
+}
+
+int EditorMain() {
+  Instance = GetModuleHandleA(nullptr);
+
+  // Cleared first so that only this call can leave ERROR_ALREADY_EXISTS behind.
+  SetLastError(ERROR_SUCCESS);
+  InstanceMutex = CreateMutexA(nullptr, TRUE, MUTEX_NAME);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    MessageBoxA(nullptr, ALREADY_RUNNING_TEXT, ALREADY_RUNNING_CAPTION,
+                MB_OK | MB_ICONINFORMATION);
+    if (InstanceMutex != nullptr) CloseHandle(InstanceMutex);
+    return 1;
+  }
+
+  BuildEditorPaths();
+  InitialiseCommonControls();
+  AppIcon = LoadIconA(Instance, MAKEINTRESOURCEA(IDI_APP));
+  PickCursor = LoadCursorA(Instance, MAKEINTRESOURCEA(IDC_PICK));
+
+  if (IniPath[0] != '\0') {
+    LoadSettings(IniPath, &CurrentSettings);
+    LoadCommands(IniPath, &Commands, CommandReader::Editor);
+  } else {
+    DefaultSettings(&CurrentSettings);
+  }
+
+  INT_PTR const result = DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
+                                         SettingsDialogProc, 0);
+  if (result == SETTINGS_OK) {
+    // A failed save must not pass for one: the user may retry (after freeing the file, say)
+    // or leave with the old file as it was.
+    while (!SaveConfiguration()) {
+      if (MessageBoxA(nullptr, SAVE_FAILED_TEXT, SAVE_FAILED_CAPTION,
+                      MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+        break;
+      }
+    }
+  }
+  // The dialog relinked the list from its rows at OK and Cancel alike.
+  FreeCommandList(&Commands);
+
+  if (InstanceMutex != nullptr) {
+    CloseHandle(InstanceMutex);
+    InstanceMutex = nullptr;
+  }
+  if (LauncherPath[0] != '\0') {
+    ShellExecuteA(nullptr, nullptr, LauncherPath, nullptr, nullptr, SW_SHOW);
+  }
+  return 0;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return EditorMain(); }
