@@ -1,8 +1,6 @@
 // The end-to-end driver's implementation: folders, processes, windows, keys and probe logs.
 #include "driver.h"
 
-#include "menu_reader.h"
-
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -127,8 +125,16 @@ std::string LauncherExe() {
   return EnvOr("PIMBO_E2E_LAUNCHER", WinePath(PIMBO_E2E_LAUNCHER_UNIX_PATH));
 }
 
+std::string EditorExe() {
+  return EnvOr("PIMBO_E2E_EDITOR", WinePath(PIMBO_E2E_EDITOR_UNIX_PATH));
+}
+
 std::string ProbeExe() {
   return EnvOr("PIMBO_E2E_PROBE", WinePath(PIMBO_E2E_PROBE_UNIX_PATH));
+}
+
+std::string RemoteReaderDll() {
+  return EnvOr("PIMBO_E2E_REMOTE_READER", WinePath(PIMBO_E2E_REMOTE_READER_UNIX_PATH));
 }
 
 std::string IniText(std::initializer_list<std::string> lines) {
@@ -209,6 +215,8 @@ bool TestFolder::CopyIn(std::string const& source, std::string const& name) cons
 }
 
 bool TestFolder::InstallLauncher() const { return CopyIn(LauncherExe(), "pimbo.exe"); }
+
+bool TestFolder::InstallEditor() const { return CopyIn(EditorExe(), "pimbosetting.exe"); }
 
 bool TestFolder::InstallProbe(std::string const& name) const { return CopyIn(ProbeExe(), name); }
 
@@ -338,11 +346,17 @@ int CountProcesses(std::string const& exeName) {
 // ---------------------------------------------------------------------------------------------
 // The launcher
 
-Process StartLauncher(TestFolder const& folder) {
+namespace {
+
+Process StartInParent(TestFolder const& folder, std::string const& exeName) {
   std::string const& path = folder.Path();
   std::string parent = path.substr(0, path.find_last_of('\\'));
-  return Process::Start(folder.PathOf("pimbo.exe"), "", parent);
+  return Process::Start(folder.PathOf(exeName), "", parent);
 }
+
+}  // namespace
+
+Process StartLauncher(TestFolder const& folder) { return StartInParent(folder, "pimbo.exe"); }
 
 HWND FindLauncherWindow(DWORD pid) {
   std::vector<HWND> windows = TopLevelWindows(pid, LAUNCHER_CLASS, LAUNCHER_TITLE);
@@ -381,6 +395,26 @@ DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs) {
 }
 
 bool Responds(HWND window, DWORD timeoutMs) { return Send(window, WM_NULL, 0, 0, nullptr, timeoutMs); }
+
+// ---------------------------------------------------------------------------------------------
+// The settings editor
+
+Process StartEditor(TestFolder const& folder) { return StartInParent(folder, "pimbosetting.exe"); }
+
+HWND WaitForEditorDialog(DWORD pid, DWORD timeoutMs) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return nullptr;
+  HWND dialog = nullptr;
+  WaitUntil(
+      [&] {
+        std::vector<HWND> found = TopLevelWindows(pid, EDITOR_CLASS, EDITOR_TITLE, true);
+        dialog = found.empty() ? nullptr : found.front();
+        return dialog || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      },
+      timeoutMs);
+  CloseHandle(process);
+  return dialog && Responds(dialog) ? dialog : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Windows and message boxes
@@ -519,6 +553,92 @@ bool TypeText(std::string const& text) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Mouse
+
+namespace {
+
+// Normalised absolute coordinate (0..65535 over the virtual desktop) that maps to pixel v. The
+// system scales back by extent / 65536; rounding up hits the pixel itself, not its left
+// neighbour.
+LONG Normalise(LONG v, LONG origin, LONG extent) {
+  return extent > 0 ? static_cast<LONG>(((static_cast<long long>(v - origin) << 16) + extent - 1) /
+                                        extent)
+                    : 0;
+}
+
+bool SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = flags;
+  return SendInput(1, &input, sizeof input) == 1;
+}
+
+bool CursorAt(POINT target) {
+  POINT now{};
+  return GetCursorPos(&now) && now.x == target.x && now.y == target.y;
+}
+
+}  // namespace
+
+POINT CentreOf(RECT const& rect) {
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool MoveMouseTo(POINT screen) {
+  LONG left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  LONG width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  LONG nx = Normalise(screen.x, left, width), ny = Normalise(screen.y, top, height);
+  // Windows and Wine scale the normalised value back with slightly different rounding; where a
+  // move lands one pixel off, the value is corrected by the miss and sent again.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (!SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, nx, ny)) {
+      return false;
+    }
+    if (WaitUntil([&] { return CursorAt(screen); }, 500)) return true;
+    POINT now{};
+    if (!GetCursorPos(&now)) return false;
+    nx += (screen.x - now.x) * ((65536 + width - 1) / width);
+    ny += (screen.y - now.y) * ((65536 + height - 1) / height);
+  }
+  return false;
+}
+
+bool LeftButton(bool down) { return SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
+bool ClickAt(POINT screen) { return MoveMouseTo(screen) && LeftButton(true) && LeftButton(false); }
+
+bool DragMouse(POINT from, POINT to, int steps) {
+  if (!MoveMouseTo(from)) return false;
+  HWND source = WindowFromPoint(from);
+  DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
+  if (!thread || !LeftButton(true)) return false;
+  // The program reads the cursor when it handles the press: move only once it has taken the
+  // mouse capture, or the press would be seen away from where it was made.
+  bool captured = WaitUntil([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr;
+  }, 5000);
+  if (!captured) {
+    LeftButton(false);
+    return false;
+  }
+  if (steps < 1) steps = 1;
+  for (int i = 1; i <= steps; ++i) {
+    POINT at{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+    if (!MoveMouseTo(at)) {
+      LeftButton(false);
+      return false;
+    }
+    // Let the program follow each move (its drag image is drawn on WM_MOUSEMOVE).
+    StaysFalse([] { return false; }, 15);
+  }
+  return LeftButton(false);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Messages
 
 bool Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -569,124 +689,6 @@ HWND WaitForPopupMenu(DWORD pid, DWORD timeoutMs) {
 }
 
 bool NoPopupMenu(DWORD pid) { return TopLevelWindows(pid, "#32768", nullptr, true).empty(); }
-
-namespace {
-
-std::string MenuReaderDll() {
-  return EnvOr("PIMBO_E2E_MENU_READER", WinePath(PIMBO_E2E_MENU_READER_UNIX_PATH));
-}
-
-// Base address of a module in process pid, or null.
-BYTE* RemoteModuleBase(DWORD pid, std::string const& name) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
-  if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-  BYTE* base = nullptr;
-  MODULEENTRY32 entry;
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more && !base;
-       more = Module32Next(snapshot, &entry)) {
-    if (SameText(entry.szModule, name)) base = entry.modBaseAddr;
-  }
-  CloseHandle(snapshot);
-  return base;
-}
-
-// Runs function (exported by module, loaded here at localBase) at its place in process, with
-// argument; returns the thread's exit code, or 0 when it could not run.
-DWORD RunRemote(HANDLE process, BYTE* remoteBase, HMODULE localModule, const char* function,
-                void* argument) {
-  FARPROC local = GetProcAddress(localModule, function);
-  if (!remoteBase || !local) return 0;
-  BYTE* remote = remoteBase + (reinterpret_cast<BYTE*>(local) - reinterpret_cast<BYTE*>(localModule));
-  HANDLE thread = CreateRemoteThread(process, nullptr, 0,
-                                     reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), argument, 0,
-                                     nullptr);
-  if (!thread) return 0;
-  DWORD code = 0;
-  if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0 || !GetExitCodeThread(thread, &code)) {
-    code = 0;
-  }
-  CloseHandle(thread);
-  return code;
-}
-
-// Reads the menu inside the process that owns it: loads menu_reader.dll there and runs its
-// ReadMenuIntoFile on a thread of that process.
-bool ReadMenuInOwner(HWND popup, std::string* lines, std::string* error) {
-  DWORD pid = ProcessOf(popup);
-  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                   PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
-                               FALSE, pid);
-  if (!process) {
-    *error = "OpenProcess failed, error " + std::to_string(GetLastError());
-    return false;
-  }
-  std::string dll = MenuReaderDll();
-  char temp[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof temp, temp);
-  MenuReadRequest request{};
-  request.popup = popup;
-  std::string output = std::string(temp, n < sizeof temp ? n : 0) + "pimbo-e2e-menu-" +
-                       std::to_string(GetCurrentProcessId()) + ".txt";
-  lstrcpynA(request.outputPath, output.c_str(), sizeof request.outputPath);
-  DeleteFileA(output.c_str());
-
-  size_t size = sizeof request + dll.size() + 1;
-  BYTE* remote = static_cast<BYTE*>(
-      VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  HMODULE local = LoadLibraryA(dll.c_str());
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  bool ok = false;
-  if (!remote || !local) {
-    *error = "cannot prepare " + dll + ", error " + std::to_string(GetLastError());
-  } else if (!WriteProcessMemory(process, remote, &request, sizeof request, nullptr) ||
-             !WriteProcessMemory(process, remote + sizeof request, dll.c_str(), dll.size() + 1,
-                                 nullptr)) {
-    *error = "WriteProcessMemory failed, error " + std::to_string(GetLastError());
-  } else if (!RunRemote(process, RemoteModuleBase(pid, "kernel32.dll"), kernel, "LoadLibraryA",
-                        remote + sizeof request)) {
-    *error = "could not load " + dll + " into process " + std::to_string(pid);
-  } else {
-    DWORD code = RunRemote(process, RemoteModuleBase(pid, "menu_reader.dll"), local,
-                           "ReadMenuIntoFile", remote);
-    ok = code == 1;
-    if (ok) {
-      *lines = ReadFileBytes(output);
-    } else {
-      *error = "ReadMenuIntoFile in the menu's process gave " + std::to_string(code);
-    }
-  }
-  if (local) FreeLibrary(local);
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  DeleteFileA(output.c_str());
-  return ok;
-}
-
-}  // namespace
-
-std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error) {
-  std::string ignored;
-  if (!error) error = &ignored;
-  error->clear();
-  std::vector<MenuItem> items;
-  std::string lines;
-  if (!ReadMenuInOwner(popup, &lines, error)) return items;
-  for (size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1) {
-    std::string line = lines.substr(at, end - at);
-    size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
-    if (tab1 == std::string::npos || tab2 == std::string::npos) {
-      *error = "unreadable menu line: " + line;
-      return {};
-    }
-    MenuItem item;
-    item.id = static_cast<UINT>(std::strtoul(line.substr(0, tab1).c_str(), nullptr, 10));
-    item.separator = line.substr(tab1 + 1, tab2 - tab1 - 1) == "1";
-    item.text = line.substr(tab2 + 1);
-    items.push_back(item);
-  }
-  return items;
-}
 
 // ---------------------------------------------------------------------------------------------
 // The probe's log

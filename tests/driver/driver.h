@@ -30,6 +30,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,10 +54,12 @@ bool StaysFalse(std::function<bool()> const& condition, DWORD quietMs = QUIET_MS
 
 // The Windows form of a Unix path (Wine maps / to drive Z:): "/a/b" -> "Z:\a\b".
 std::string WinePath(std::string const& unixPath);
-// The built programs. PIMBO_E2E_LAUNCHER / PIMBO_E2E_PROBE in the environment override them
-// (and PIMBO_E2E_MENU_READER the helper DLL of ReadPopupMenu).
+// The built programs. PIMBO_E2E_LAUNCHER / PIMBO_E2E_EDITOR / PIMBO_E2E_PROBE in the
+// environment override them (and PIMBO_E2E_REMOTE_READER the helper DLL of the remote reads).
 std::string LauncherExe();
+std::string EditorExe();
 std::string ProbeExe();
+std::string RemoteReaderDll();
 // Joins lines with CR LF (and ends the last one), as the settings editor writes pimbo.ini.
 std::string IniText(std::initializer_list<std::string> lines);
 // Whole content of a file, or "" when it cannot be read.
@@ -86,7 +89,10 @@ class TestFolder {
   bool CopyIn(std::string const& source, std::string const& name) const;
   // Copies the built pimbo.exe in as pimbo.exe.
   bool InstallLauncher() const;
-  // Copies the probe in under name: "pimbosetting.exe" stands in for the settings editor.
+  // Copies the built pimbosetting.exe in as pimbosetting.exe.
+  bool InstallEditor() const;
+  // Copies the probe in under name: "pimbosetting.exe" stands in for the settings editor,
+  // "pimbo.exe" for the launcher that the editor starts.
   bool InstallProbe(std::string const& name = "probe.exe") const;
 
  private:
@@ -238,7 +244,7 @@ struct MenuItem {
 };
 // Items of the menu shown in popup (MN_GETHMENU, GetMenuItemCount, GetMenuItemInfoA,
 // GetMenuStringA). Wine keeps menus per process, so these calls run inside the menu's own
-// process: menu_reader.dll is loaded there (CreateRemoteThread) and reports through a file.
+// process: remote_reader.dll is loaded there (CreateRemoteThread) and reports through a file.
 // Empty, with *error set, when the menu cannot be read.
 std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error);
 
@@ -269,5 +275,87 @@ std::vector<DWORD> ChildProcesses(DWORD parentPid);
 // The Unix form of a Windows path (Wine's wine_get_unix_file_name), or "" outside Wine or when
 // the path cannot be mapped. For settings that Wine reads as Unix paths (XDG_DATA_HOME).
 std::string UnixPath(std::string const& windowsPath);
+
+
+// ---------------------------------------------------------------------------------------------
+// The settings editor
+
+// The settings dialog's class and title, and its controls.
+inline constexpr char EDITOR_CLASS[] = "#32770";
+inline constexpr char EDITOR_TITLE[] = "Pimbo 設定";
+inline constexpr int IDC_HOT_KEY = 1000;
+inline constexpr int IDC_COMMAND_LIST = 1002;
+inline constexpr int IDC_NEW = 1003;
+inline constexpr int IDC_MODIFY = 1004;
+inline constexpr int IDC_DELETE = 1005;
+inline constexpr int IDC_FG_COLOR = 1026;
+inline constexpr int IDC_BG_COLOR = 1027;
+inline constexpr int IDC_HIDE_TIME = 1029;
+inline constexpr int IDC_POSITION = 1031;
+inline constexpr int IDC_CENTRE = 1032;
+inline constexpr int IDC_NO_TRAY = 1035;
+
+// Starts folder\pimbosetting.exe with the folder's parent as working directory (as
+// StartLauncher does, so that an editor that used the working directory would fail).
+Process StartEditor(TestFolder const& folder);
+// The visible settings dialog of process pid, once its thread answers messages; null when
+// none appears within the timeout or the process ends first.
+HWND WaitForEditorDialog(DWORD pid, DWORD timeoutMs = WAIT_MS);
+
+// ---------------------------------------------------------------------------------------------
+// Reads and changes inside another process (remote_reader.dll, as ReadPopupMenu)
+
+struct ListViewColumn {
+  int width = 0;       // LVM_GETCOLUMNA
+  std::string title;
+  RECT header{};       // the header item's rectangle on the screen (HDM_GETITEMRECT)
+};
+struct ListViewRow {
+  bool selected = false;  // LVIS_SELECTED
+  RECT rect{};            // LVM_GETITEMRECT (LVIR_BOUNDS) on the screen
+  std::string text[4];    // LVM_GETITEMTEXTA of columns 0 to 3
+};
+struct ListViewState {
+  int rowCount = 0;                     // LVM_GETITEMCOUNT
+  std::vector<ListViewColumn> columns;  // by column index
+  std::vector<int> order;               // LVM_GETCOLUMNORDERARRAY
+  std::vector<ListViewRow> rows;        // the first maxRows rows (all when 0)
+};
+// Reads the list view; false, with *error set, when it cannot be read in time.
+bool ReadListView(HWND list, ListViewState* state, std::string* error, int maxRows = 0,
+                  DWORD timeoutMs = 60000);
+// Selects exactly these rows of the list view (LVM_SETITEMSTATE), as a user's clicks would.
+bool SelectListRows(HWND list, std::vector<int> const& rows, std::string* error);
+
+struct DialogControl {
+  int id = 0;  // GetDlgCtrlID; -1 for an unnamed static
+  std::string className;
+  std::string text;
+  DWORD style = 0;
+  // The window rectangle relative to the dialog's client area, in dialog units (rounded, so
+  // compare with a tolerance of one unit).
+  int x = 0, y = 0, width = 0, height = 0;
+  int pixelWidth = 0, pixelHeight = 0;  // the same size in pixels
+};
+struct DialogLayout {
+  int baseX = 0, baseY = 0;                              // MapDialogRect of 4 by 8 units
+  std::vector<DialogControl> controls;                   // direct children in template order
+  std::map<int, std::vector<std::string>> comboItems;    // entries of each combo box, by id
+};
+bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error);
+
+// ---------------------------------------------------------------------------------------------
+// Mouse (SendInput with absolute coordinates over the virtual desktop, as a user's hand)
+
+POINT CentreOf(RECT const& rect);
+// Moves the cursor to the screen point; true once GetCursorPos reports it there.
+bool MoveMouseTo(POINT screen);
+// Presses or releases the left button where the cursor is.
+bool LeftButton(bool down);
+// Moves to the point, presses and releases the left button there.
+bool ClickAt(POINT screen);
+// Presses the left button at from, moves to to in steps intermediate moves (pausing between
+// them so that the program sees each one), releases it there.
+bool DragMouse(POINT from, POINT to, int steps = 8);
 
 }  // namespace e2e

@@ -1,6 +1,7 @@
 // End-to-end tests of the launcher against damaged or hostile pimbo.ini files and very long
 // installation paths: whatever the file holds, it starts, stays resident, answers the hot key
 // and ends normally.
+#include "hostile_bytes.h"
 #include "launcher_fixture.h"
 
 namespace {
@@ -10,16 +11,7 @@ struct HostileCase {
   std::string (*bytes)();
 };
 
-std::string Garbage() {
-  // Fixed pseudo-random bytes: every value, NULs, lone lead bytes, brackets and "=" included.
-  std::string bytes;
-  unsigned state = 12345;
-  for (int i = 0; i < 8192; ++i) {
-    state = state * 1103515245u + 12345u;
-    bytes += static_cast<char>(state >> 16);
-  }
-  return bytes;
-}
+std::string Garbage() { return PseudoRandomBytes(12345, 8192); }
 
 std::string NulBytes() {
   using namespace std::string_literals;

@@ -10,6 +10,22 @@
 
 #include "driver.h"
 
+// The running test's name as a short folder tag ("/" of parameterised names replaced).
+inline std::string CurrentTestName() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? info->name() : "test";
+  for (char& c : name) {
+    if (c == '/') c = '-';
+  }
+  return name.substr(0, 40);
+}
+
+// After a test: no launcher and no editor runs any more.
+inline void ExpectNoProgramLeftRunning() {
+  EXPECT_EQ(e2e::CountProcesses("pimbo.exe"), 0) << "a launcher was left running";
+  EXPECT_EQ(e2e::CountProcesses("pimbosetting.exe"), 0) << "an editor was left running";
+}
+
 class LauncherTest : public ::testing::Test {
  protected:
   // Lays out a fresh folder (pimbo.exe, the probe as pimbosetting.exe, pimbo.ini with these
@@ -45,18 +61,10 @@ class LauncherTest : public ::testing::Test {
   void TearDown() override {
     launcher_ = e2e::Process();
     folder_.reset();
-    EXPECT_EQ(e2e::CountProcesses("pimbo.exe"), 0) << "a launcher was left running";
-    EXPECT_EQ(e2e::CountProcesses("pimbosetting.exe"), 0) << "an editor was left running";
+    ExpectNoProgramLeftRunning();
   }
 
-  static std::string TestName() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info ? info->name() : "test";
-    for (char& c : name) {
-      if (c == '/') c = '-';
-    }
-    return name.substr(0, 40);
-  }
+  static std::string TestName() { return CurrentTestName(); }
 
   std::unique_ptr<e2e::TestFolder> folder_;  // declared first: it outlives the processes in it
   e2e::Process launcher_;

@@ -1,0 +1,46 @@
+// The request that the driver hands to remote_reader.dll inside another process (see
+// RunInOwner in driver.cpp), and the line format of the reports it writes back.
+//
+// Wine passes no pointers of menu, list-view and header messages between processes, so these
+// reads run on a thread of the program under test, where the pointers are its own. The window
+// procedures still run on the program's own thread: the reader's thread only sends messages.
+//
+// Report lines are tab-separated fields ending in "\n"; texts are escaped ("\\" "\t" "\n" "\r"
+// and "\0" for a NUL byte), so that any byte a hostile pimbo.ini holds comes back intact.
+#pragma once
+
+#include <windows.h>
+
+enum RemoteRequestKind : DWORD {
+  // window = a "#32768" popup. Lines: id, separator flag (0/1), text.
+  REMOTE_READ_MENU = 1,
+  // window = a list view. Lines:
+  //   "rows" count | "columns" count | "column" index width title | "order" a b c ...
+  //   "header" index left top right bottom (screen) |
+  //   "row" index selected left top right bottom (screen) text0 text1 text2 text3
+  // maxRows limits the "row" lines (0: every row).
+  REMOTE_READ_LIST_VIEW = 2,
+  // window = a list view. Selects exactly the rows listed in rows[0..rowCount), none else.
+  REMOTE_SELECT_ROWS = 3,
+  // window = a dialog. Lines:
+  //   "base" baseX baseY (MapDialogRect of a 4 by 8 rectangle)
+  //   "control" id class style x y width height (dialog units) width height (pixels) text
+  //   "item" id index text (the entries of each combo box)
+  REMOTE_READ_DIALOG = 4,
+};
+
+inline constexpr int REMOTE_MAX_ROWS = 1024;
+
+struct RemoteRequest {
+  DWORD kind;             // RemoteRequestKind
+  HWND window;            // the window the request is about
+  int maxRows;            // REMOTE_READ_LIST_VIEW: at most this many "row" lines, 0 = all
+  int rowCount;           // REMOTE_SELECT_ROWS: rows[0..rowCount)
+  int rows[REMOTE_MAX_ROWS];
+  char outputPath[1024];  // file that receives the report
+};
+
+// Exported by remote_reader.dll; run as a thread in the process that owns the window. Returns
+// 1 when the request was carried out and the report written, another small number naming the
+// step that failed otherwise.
+extern "C" DWORD WINAPI RunRemoteRequest(void* request);

@@ -1,0 +1,109 @@
+// End-to-end tests of where and in which colours the launcher window will appear: dragging the
+// position picture with the mouse, the centre button, and the two colour buttons with the
+// system's colour dialog.
+#include "editor_fixture.h"
+
+#include <colordlg.h>
+
+namespace {
+
+using EditorAppearance = EditorTest;
+
+TEST_F(EditorAppearance, DraggingThePictureStoresTheDropCorner) {
+  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=-1", "YPOINT=-1"}, {})));
+  HWND picture = Control(e2e::IDC_POSITION);
+  ASSERT_TRUE(picture);
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(picture, &rect));
+  POINT grab{rect.left + 20, rect.top + 5};
+  POINT offset = grab;
+  ASSERT_TRUE(ScreenToClient(picture, &offset));
+  POINT drop{400, 300};
+
+  ASSERT_TRUE(e2e::DragMouse(grab, drop)) << "expected the press on the picture to start a drag";
+  EXPECT_TRUE(e2e::WaitVisible(picture, true)) << "expected the picture shown after the drop";
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  EXPECT_EQ(Setting("XPOINT"), std::to_string(drop.x - offset.x));
+  EXPECT_EQ(Setting("YPOINT"), std::to_string(drop.y - offset.y));
+}
+
+inline constexpr char CENTRE_QUESTION[] = "表示位置を画面の中心に設定します";
+
+TEST_F(EditorAppearance, CentreButtonAsksAndItsOkStoresMinusOne) {
+  struct Case {
+    int answer;
+    const char* x;
+    const char* y;
+  } const cases[] = {{IDCANCEL, "100", "50"}, {IDOK, "-1", "-1"}};
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.answer == IDOK ? "OK" : "Cancel");
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=100", "YPOINT=50"}, {})));
+    Press(e2e::IDC_CENTRE);
+    HWND box = ExpectBox("Pimbo", CENTRE_QUESTION);
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(GetDlgItem(box, IDOK) && GetDlgItem(box, IDCANCEL)) << "expected OK and Cancel";
+    ASSERT_TRUE(e2e::DismissMessageBox(box, c.answer));
+    EXPECT_EQ(EndWith(IDOK), 0u);
+    EXPECT_EQ(Setting("XPOINT"), c.x);
+    EXPECT_EQ(Setting("YPOINT"), c.y);
+  }
+}
+
+// The system's colour dialog that a colour button opened: a "#32770" of the editor other than
+// its own dialog.
+HWND WaitForColourDialog(DWORD pid, HWND settings) {
+  HWND found = nullptr;
+  e2e::WaitUntil([&] {
+    for (HWND w : e2e::TopLevelWindows(pid, "#32770", nullptr, true)) {
+      if (w != settings && GetDlgItem(w, COLOR_RED)) found = w;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+// Types the colour into the dialog's red, green and blue fields, as a user would.
+void EnterColour(HWND colours, BYTE r, BYTE g, BYTE b) {
+  int const ids[] = {COLOR_RED, COLOR_GREEN, COLOR_BLUE};
+  BYTE const values[] = {r, g, b};
+  for (int i = 0; i < 3; ++i) {
+    std::string text = std::to_string(values[i]);
+    ASSERT_TRUE(e2e::Send(GetDlgItem(colours, ids[i]), WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(text.c_str())));
+  }
+}
+
+TEST_F(EditorAppearance, ColourChosenInTheColourDialogIsSaved) {
+  struct Case {
+    int button;
+    const char* key;
+  } const cases[] = {{e2e::IDC_FG_COLOR, "FGColor"}, {e2e::IDC_BG_COLOR, "BGColor"}};
+  for (Case const& c : cases) {
+    SCOPED_TRACE(c.key);
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"FGColor=255", "BGColor=16777215"}, {})));
+    Press(c.button);
+    HWND colours = WaitForColourDialog(editor_.Id(), dialog_);
+    ASSERT_TRUE(colours) << "expected the colour dialog";
+    ASSERT_NO_FATAL_FAILURE(EnterColour(colours, 18, 52, 86));
+    ASSERT_TRUE(e2e::DismissMessageBox(colours, IDOK));
+    EXPECT_EQ(EndWith(IDOK), 0u);
+    std::string other = c.button == e2e::IDC_FG_COLOR ? "BGColor" : "FGColor";
+    EXPECT_EQ(Setting(c.key), std::to_string(RGB(18, 52, 86)));
+    EXPECT_EQ(Setting(other), c.button == e2e::IDC_FG_COLOR ? "16777215" : "255");
+  }
+}
+
+TEST_F(EditorAppearance, ColourDialogCancelChangesNothing) {
+  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"FGColor=255", "BGColor=16777215"}, {})));
+  Press(e2e::IDC_FG_COLOR);
+  HWND colours = WaitForColourDialog(editor_.Id(), dialog_);
+  ASSERT_TRUE(colours) << "expected the colour dialog";
+  ASSERT_NO_FATAL_FAILURE(EnterColour(colours, 18, 52, 86));
+  ASSERT_TRUE(e2e::DismissMessageBox(colours, IDCANCEL));
+  EXPECT_TRUE(e2e::Responds(dialog_));
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  EXPECT_EQ(Setting("FGColor"), "255");
+  EXPECT_EQ(Setting("BGColor"), "16777215");
+}
+
+}  // namespace
