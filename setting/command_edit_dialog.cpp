@@ -329,7 +329,11 @@ void EditOnOk(HWND dialog) {
 INT_PTR EditOnCommand(HWND dialog, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case IDC_TYPE:
-      if (HIWORD(wParam) == CBN_SELENDOK) {
+      // An accepted choice from the open list, or an arrow key on the closed box, which
+      // changes the selection without any list to accept it from.
+      if (HIWORD(wParam) == CBN_SELENDOK ||
+          (HIWORD(wParam) == CBN_SELCHANGE &&
+           !SendDlgItemMessageA(dialog, IDC_TYPE, CB_GETDROPPEDSTATE, 0, 0))) {
         int const type = ComboSelection(dialog, IDC_TYPE);
         if (type != CB_ERR) ApplyTypeLayout(dialog, type);
       }
