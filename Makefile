@@ -3,6 +3,7 @@
 #   make run    build, lay out build/run with a sample pimbo.ini, start the launcher under Wine
 #   make stop   stop the launcher, Wine and the X display that `make run` started
 #   make test   build everything and run every test (host, Windows under Wine, end to end)
+#   make dist   build build/dist/pimbo-VERSION.zip, the archive for Windows users
 #   make fuzz   run the profile fuzzer for FUZZ_SECONDS (default 600)
 #   make clean  remove the build folder (the Wine prefix with it)
 
@@ -14,7 +15,7 @@ FUZZ_SECONDS ?= 600
 JOBS        ?= 2
 CTEST_JOBS  ?= 2
 
-.PHONY: all deps configure build run stop test fuzz clean
+.PHONY: all deps configure build run stop test dist fuzz clean
 
 all: build
 
@@ -37,6 +38,10 @@ build: configure
 
 run: build
 	@scripts/run-launcher $(WIN_DIR) $(RUN_DIR)
+
+# Every build of the Windows tree packs the archive too; this names it.
+dist: build
+	@ls $(BUILD)/dist/pimbo-*.zip
 
 stop:
 	@PIMBO_WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix scripts/winenv --stop

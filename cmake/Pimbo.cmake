@@ -56,3 +56,12 @@ function(pimbo_wine_test name target)
   add_test(NAME ${name} COMMAND ${target} ${ARGN})
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop TIMEOUT 600)
 endfunction()
+
+# pimbo_manifest(target name description): writes the program's application manifest into
+# its build folder as <name>.manifest, where its .rc file embeds it.
+function(pimbo_manifest target name description)
+  set(PIMBO_MANIFEST_NAME ${name})
+  set(PIMBO_MANIFEST_DESCRIPTION ${description})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/app.manifest.in
+                 ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest @ONLY)
+endfunction()

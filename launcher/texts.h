@@ -3,6 +3,8 @@
 // the program (-fexec-charset=CP932).
 #pragma once
 
+#include "pimbo_version.h"
+
 // Names the launcher is known by.
 inline constexpr char WINDOW_CLASS_NAME[] = "Pimbo Main Window";
 inline constexpr char WINDOW_TITLE[] = "Pimbo";
@@ -25,7 +27,7 @@ inline constexpr char MENU_SETTINGS[] = "設定(&O)";
 inline constexpr char MENU_EXIT[] = "終了(&Q)";
 
 // About box: the version line keeps its 25 trailing blanks.
-inline constexpr char ABOUT_TEXT[] = "Pimbo launcher ver1.26                         ";
+inline constexpr char ABOUT_TEXT[] = "Pimbo launcher ver" PIMBO_VERSION_TEXT "                         ";
 inline constexpr char ABOUT_CAPTION[] = "ﾊﾞｰｼﾞｮﾝ情報";
 
 // Ending the Windows session.
