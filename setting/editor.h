@@ -5,6 +5,9 @@
 //                        hand-over to the launcher
 //   settings_dialog.cpp  SettingsDialogProc: hot key, hide time, colours, position, commands
 //   command_list.cpp     the command list view: columns, rows, sorting, drawing
+//   command_edit_dialog.cpp  CommandEditDialogProc: one command's fields, choosers, OK
+//   drop_and_pick.cpp    dropped files and shortcuts, the window pick
+//   validation.cpp       the window-free checks of an edited command
 //   command_rows.cpp     the list's window-free rules (comparison, shortening)
 //   globals.cpp          the definitions of the globals below
 #pragma once
@@ -12,6 +15,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "commands.h"
 #include "settings.h"
@@ -51,6 +55,16 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 int ChooseSettingsColour(HWND dialog, int which);
 void ReadSettingsControls(HWND dialog);
 int HasControlCommand();
+
+// command_edit_dialog.cpp
+INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+// Puts the base name of path, without its extension, into the name field when it is empty.
+void FillNameFromPath(HWND dialog, const char* path);
+
+// drop_and_pick.cpp: dropped files and shortcuts, and the window pick, of the edit dialog
+INT_PTR CommandEditOnDropFiles(HWND dialog, HDROP drop);
+void CommandEditOnButtonDown(HWND dialog);
+void CommandEditOnButtonUp(HWND dialog);
 
 // command_list.cpp
 void AttachSystemImageList(HWND listView);

@@ -25,3 +25,18 @@
 #define IDC_POSITION 1031
 #define IDC_CENTRE 1032
 #define IDC_NO_TRAY 1035
+
+// Controls of the command edit dialog.
+#define IDC_NAME 1007
+#define IDC_KEY 1008
+#define IDC_APPLICATION 1010
+#define IDC_BROWSE_APPLICATION 1014
+#define IDC_BROWSE_FILE 1015
+#define IDC_FILE 1016
+#define IDC_SECOND_LABEL 1017
+#define IDC_TYPE_LABEL 1018
+#define IDC_TYPE 1019
+#define IDC_FIRST_LABEL 1020
+#define IDC_OPERATION 1023
+#define IDC_DRAG_ICON 1024
+#define IDC_KEEP_IN_FRONT 1037

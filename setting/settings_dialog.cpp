@@ -60,7 +60,8 @@ bool FocusOpenEditDialog() {
 }
 
 INT_PTR RunCommandEditDialog(HWND dialog) {
-  return DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_COMMAND_EDIT), dialog, nullptr, 0);
+  return DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_COMMAND_EDIT), dialog,
+                         CommandEditDialogProc, 0);
 }
 
 // Takes the record that the edit dialog left, if it produced one.

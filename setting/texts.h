@@ -45,3 +45,101 @@ inline constexpr const char* OPERATION_TEXTS[] = {
 };
 inline constexpr char ELLIPSIS[] = "...";
 inline constexpr char SYSTEM_ICON_PROBE_PATH[] = "C:\\";
+
+// ---- The checks of an edited command, with the captions of their boxes (the blanks before
+// the line ends are part of the texts).
+
+// Captions of the three kinds of box.
+inline constexpr char COMMAND_ERROR_CAPTION[] = "PIMBO LAUNCHER コマンド エラー";
+inline constexpr char COMMAND_WARNING_CAPTION[] = "警告";
+inline constexpr char COMMAND_CHARACTER_ERROR_CAPTION[] = "Error";
+
+// Name and launch key.
+inline constexpr char NAME_TOO_LONG_TEXT[] =
+    "名前が長すぎます。              \r\n\r\n２５５文字までの名前にしてください。";
+inline constexpr char NAME_MISSING_TEXT[] = "名前を入力してください。            \r\n";
+inline constexpr char KEY_TOO_LONG_TEXT[] =
+    "起動キーが長すぎます。              \r\n\r\n３２文字までの名前にしてください。";
+inline constexpr char KEY_MISSING_TEXT[] = "起動キーを入力してください。            \r\n";
+inline constexpr char KEY_FULL_WIDTH_TEXT[] = "起動キーに全角文字は使えません。            \r\n";
+// A CR or LF would split the line of pimbo.ini that holds the text, a TAB and the other
+// control bytes would be stored where no one sees them.
+inline constexpr char CONTROL_CHARACTER_TEXT[] =
+    "名前、起動キー、パスに改行やタブなどの制御文字は使えません。\r\n";
+
+// Launch-key conflicts; %s is the new key (duplicate) or the stored key (warnings).
+inline constexpr char KEY_DUPLICATE_FORMAT[] = "起動キー \"%s\" は既に登録されています。        \r\n";
+inline constexpr char KEY_MAKES_OTHER_UNUSABLE_FORMAT[] =
+    "この起動キーの登録によって、起動キー「%s」が無効になります。\r\n";
+inline constexpr char KEY_UNUSABLE_BECAUSE_FORMAT[] =
+    "この起動キーは、起動キー「%s」があるために無効になります。\r\n";
+
+// Operands by type.
+inline constexpr char APPLICATION_TOO_LONG_TEXT[] = "起動するｱﾌﾟﾘｹｰｼｮﾝのファイル名が長すぎます。\r\n";
+inline constexpr char FILE_TOO_LONG_TEXT[] =
+    "ファイル名が長すぎます。                        \r\n\r\n２５５文字までのファイル名にしてください。";
+inline constexpr char APPLICATION_OR_FILE_MISSING_TEXT[] =
+    "ｱﾌﾟﾘｹｰｼｮﾝ名またはﾌｧｲﾙ名を指定してください。\r\n";
+inline constexpr char CHOOSE_FROM_LIST_TEXT[] = "コンボボックスから選択してください。";
+inline constexpr char FOLDER_TOO_LONG_TEXT[] =
+    "フォルダ名が長すぎます。                        \r\n\r\n２５５文字までのファイル名にしてください。";
+inline constexpr char FOLDER_MISSING_TEXT[] = "オープンするフォルダを指定してください。              \r\n";
+inline constexpr char NOT_A_FOLDER_FORMAT[] = "%s はフォルダではありません。";
+// Lists ten of the refused characters; the slash is refused too.
+inline constexpr char FOLDER_NAME_CHARACTERS_TEXT[] =
+    "フォルダ名には次の文字は使えません。\r\n            \\ : , ; * ? \" < > |";
+
+// The sub-operation index as the exe text stores it.
+inline constexpr char OPERATION_CODE_FORMAT[] = "%d";
+
+// ---- The command edit dialog.
+inline constexpr char COMBO_FAILED_TEXT[] = "コンボボックスの初期化に失敗しました。";
+inline constexpr char COMBO_FAILED_CAPTION[] = "Error";
+// Labels of the two operand fields, by command type; an empty label hides nothing, it only
+// says that the type has no such operand.
+inline constexpr const char* FIRST_OPERAND_LABELS[] = {
+    "アプリケーション", "オープンタイプ", "終了方法", "", "Pimbo 動作", "", "フォルダ名",
+};
+inline constexpr const char* SECOND_OPERAND_LABELS[] = {
+    "開くファイル", "開くフォルダ", "", "", "", "", "",
+};
+// Sub-operations, by item index (the number stored in "command exe").
+inline constexpr const char* FOLDER_OPERATION_TEXTS[] = {"オープン", "エクスプローラ"};
+inline constexpr const char* EXIT_OPERATION_TEXTS[] = {
+    "シャットダウン", "リブート", "ログオフ", "終了ダイアログ表示",
+};
+inline constexpr const char* CONTROL_OPERATION_TEXTS[] = {
+    "Pimbo ダイアログ起動", "Pimbo 終了", "Pimbo 再起動", "Pimbo 強制再起動",
+};
+// Choosers: "|" stands for the zero bytes between the filter's parts.
+inline constexpr char CHOOSE_APPLICATION_TITLE[] = "ｱﾌﾟﾘｹｰｼｮﾝを指定";
+inline constexpr char CHOOSE_APPLICATION_FILTER[] = "ｱﾌﾟﾘｹｰｼｮﾝ (*.exe)|*.exe|ALL (*.*)|*.*||";
+inline constexpr char CHOOSE_APPLICATION_EXTENSION[] = "exe";
+inline constexpr char CHOOSE_FILE_TITLE[] = "ﾌｧｲﾙを指定";
+inline constexpr char CHOOSE_FILE_FILTER[] = "ALL (*.*)|*.*||";
+inline constexpr char CHOOSE_FOLDER_TITLE[] = "ﾌｫﾙﾀﾞを指定";
+
+// ---- Drops, shortcuts and the window pick of the command edit dialog.
+inline constexpr char REPLACE_CAPTION[] = "確認";
+inline constexpr char REPLACE_APPLICATION_QUESTION[] = "起動するアプリケーションを置き換えますか？";
+inline constexpr char REPLACE_FILE_QUESTION[] = "実行するファイルを置き換えますか？";
+inline constexpr char REPLACE_FILE_WITH_FOLDER_QUESTION[] =
+    "実行するファイルの欄をこのフォルダに置き換えますか？";
+inline constexpr char REPLACE_FOLDER_QUESTION[] = "開くフォルダを置き換えますか？";
+inline constexpr char SHORTCUT_CAPTION[] = "Pimbo";
+inline constexpr char SHORTCUT_TARGET_QUESTION[] =
+    "ショートカットの指すファイルを登録しますか？\r\n\r\n"
+    "「はい」：ショートカットの指すファイルの実体を登録\r\n「いいえ」：ショートカットを登録";
+inline constexpr char SHORTCUT_COPY_QUESTION[] =
+    "ショートカットのコピーを作成しますか？\r\n\r\n"
+    "「はい」：ショートカットのコピーを作成しそれを登録\r\n「いいえ」：ショートカットをそのまま登録";
+inline constexpr char SHORTCUT_OVERWRITE_TAIL[] = " はすでに存在します。\r\n上書きしますか？";
+inline constexpr char SHORTCUT_COPY_FAILED_TEXT[] = "ファイルのコピーに失敗しました";
+inline constexpr char SHORTCUTS_FOLDER_FORMAT[] = "%s\\shortcuts";
+inline constexpr char PSAPI_LIBRARY[] = "PSAPI.DLL";
+inline constexpr char PSAPI_ENUM_PROCESS_MODULES[] = "EnumProcessModules";
+inline constexpr char PSAPI_GET_MODULE_FILE_NAME_EX[] = "GetModuleFileNameExA";
+inline constexpr char KERNEL32_LIBRARY[] = "kernel32.dll";
+inline constexpr char TOOLHELP_SNAPSHOT[] = "CreateToolhelp32Snapshot";
+inline constexpr char TOOLHELP_PROCESS_FIRST[] = "Process32First";
+inline constexpr char TOOLHELP_PROCESS_NEXT[] = "Process32Next";

@@ -18,7 +18,7 @@ status=0
 for dll in $dlls; do
   case $(echo "$dll" | tr '[:upper:]' '[:lower:]') in
     kernel32.dll | user32.dll | gdi32.dll | shell32.dll | ole32.dll | oleaut32.dll | \
-    imm32.dll | comctl32.dll | advapi32.dll | comdlg32.dll | msvcrt.dll | \
+    imm32.dll | comctl32.dll | advapi32.dll | comdlg32.dll | shlwapi.dll | msvcrt.dll | \
     api-ms-win-crt-*.dll | api-ms-win-core-*.dll)
       echo "  $dll" ;;
     *)

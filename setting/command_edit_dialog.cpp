@@ -1,0 +1,397 @@
+// The command edit dialog: name, launch key, command type and the operands of that type for
+// one command; choosers for files and folders; on OK the checks, then a new CommandRecord in
+// EditedRecord for the settings dialog to take.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <imm.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "editor.h"
+#include "resource.h"
+#include "texts.h"
+#include "validation.h"
+
+namespace {
+
+// Size of the name and path buffers of the dialog (255 bytes and the terminator).
+DWORD const TEXT_BUFFER_SIZE = 256;
+int const TYPE_COUNT = sizeof OPERATION_TEXTS / sizeof OPERATION_TEXTS[0];
+
+// The dialog exists once; these live while it is open.
+HIMC SavedKeyImeContext = nullptr;        // input method taken from the launch key field
+char OldKey[COMMAND_KEY_LIMIT + 1] = {};  // key of the command being changed; empty when new
+
+struct OperationList {
+  const char* const* texts;
+  int count;
+};
+
+// The sub-operations offered for a type; none for the types without a choice.
+OperationList OperationsOf(int type) {
+  switch (type) {
+    case CMD_FOLDER: return {FOLDER_OPERATION_TEXTS, 2};
+    case CMD_EXIT_WINDOWS: return {EXIT_OPERATION_TEXTS, 4};
+    case CMD_CONTROL: return {CONTROL_OPERATION_TEXTS, 4};
+    default: return {nullptr, 0};
+  }
+}
+
+// Appends a text item to an extended combo box; false when the box refused it.
+bool AppendComboItem(HWND combo, const char* text) {
+  COMBOBOXEXITEMA item = {};
+  item.mask = CBEIF_TEXT;
+  item.iItem = -1;
+  item.pszText = const_cast<char*>(text);
+  return SendMessageA(combo, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) >= 0;
+}
+
+int ComboSelection(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+void ShowControl(HWND dialog, int id, bool shown) {
+  ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE);
+}
+
+void EnableControl(HWND dialog, int id, bool enabled) {
+  EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
+}
+
+// What each type shows: its operand fields, its sub-operation list, and whether files may be
+// dropped on the dialog for it.
+struct TypeLayout {
+  bool application;  // application field 1010
+  bool applicationButton;
+  bool file;         // file field 1016 and its button
+  bool operations;   // sub-operation combo 1023
+  bool dropFiles;
+};
+
+TypeLayout LayoutOf(int type) {
+  switch (type) {
+    case CMD_APP: return {true, true, true, false, true};
+    case CMD_FOLDER: return {false, false, true, true, true};
+    case CMD_EXIT_WINDOWS:
+    case CMD_CONTROL: return {false, false, false, true, false};
+    case CMD_DESKTOP_FOLDER: return {true, false, false, false, false};
+    default: return {false, false, false, false, false};
+  }
+}
+
+// Labels, enabled and shown controls, the sub-operation list and drop acceptance for a type.
+// Field contents stay as they are, so switching types back and forth loses nothing typed.
+void ApplyTypeLayout(HWND dialog, int type) {
+  if (type < 0 || type >= TYPE_COUNT) return;
+  const char* first = FIRST_OPERAND_LABELS[type];
+  const char* second = SECOND_OPERAND_LABELS[type];
+  SetDlgItemTextA(dialog, IDC_FIRST_LABEL, first);
+  SetDlgItemTextA(dialog, IDC_SECOND_LABEL, second);
+  EnableControl(dialog, IDC_APPLICATION, first[0] != '\0');
+  EnableControl(dialog, IDC_BROWSE_APPLICATION, first[0] != '\0');
+  EnableControl(dialog, IDC_FILE, second[0] != '\0');
+  EnableControl(dialog, IDC_BROWSE_FILE, second[0] != '\0');
+
+  TypeLayout const layout = LayoutOf(type);
+  ShowControl(dialog, IDC_APPLICATION, layout.application);
+  ShowControl(dialog, IDC_BROWSE_APPLICATION, layout.applicationButton);
+  ShowControl(dialog, IDC_FILE, layout.file);
+  ShowControl(dialog, IDC_BROWSE_FILE, layout.file);
+  ShowControl(dialog, IDC_OPERATION, layout.operations);
+  // The recycle bin and the desktop folder empty the list; the other types without a
+  // choice leave it as it was, hidden.
+  OperationList const operations = OperationsOf(type);
+  bool const refill = operations.count > 0;
+  if (refill || type == CMD_EMPTY_RECYCLE_BIN || type == CMD_DESKTOP_FOLDER) {
+    HWND combo = GetDlgItem(dialog, IDC_OPERATION);
+    while (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0) {
+      if (SendMessageA(combo, CBEM_DELETEITEM, 0, 0) == CB_ERR) break;
+    }
+    for (int i = 0; i < operations.count; ++i) AppendComboItem(combo, operations.texts[i]);
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  }
+  DragAcceptFiles(dialog, layout.dropFiles ? TRUE : FALSE);
+}
+
+// The file-open dialog; true with an existing file's path in path (TEXT_BUFFER_SIZE bytes).
+bool ChooseFile(HWND dialog, const char* title, const char* filterText, const char* extension,
+                char* path) {
+  char filter[64];
+  std::size_t const filterLength = std::strlen(filterText);
+  if (filterLength >= sizeof filter) return false;
+  std::memcpy(filter, filterText, filterLength + 1);
+  // Single-byte texts only in the filters, so no "|" here is the second byte of a character.
+  for (std::size_t i = 0; i < filterLength; ++i) {
+    if (filter[i] == '|') filter[i] = '\0';
+  }
+  path[0] = '\0';
+  OPENFILENAMEA choice = {};
+  // The form without the Windows 2000 fields: the dialog then shows no places bar.
+  choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  choice.hwndOwner = dialog;
+  choice.lpstrFilter = filter;
+  choice.nFilterIndex = 1;
+  choice.lpstrFile = path;
+  choice.nMaxFile = TEXT_BUFFER_SIZE;
+  choice.lpstrTitle = title;
+  choice.lpstrDefExt = extension;
+  choice.Flags = OFN_HIDEREADONLY | OFN_CREATEPROMPT | OFN_LONGNAMES | OFN_ENABLESIZING;
+  if (!GetOpenFileNameA(&choice)) return false;
+  // The create prompt lets the user name a file that does not exist: that is no choice.
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The folder browser; true with a file-system folder in path (MAX_PATH bytes).
+bool ChooseFolder(HWND dialog, char* path) {
+  BROWSEINFOA browse = {};
+  browse.hwndOwner = dialog;
+  browse.lpszTitle = CHOOSE_FOLDER_TITLE;
+  browse.ulFlags = BIF_RETURNONLYFSDIRS;
+  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
+  if (item == nullptr) return false;
+  path[0] = '\0';
+  bool const found = SHGetPathFromIDListA(item, path) && path[0] != '\0';
+  IMalloc* shellMalloc = nullptr;
+  if (SUCCEEDED(SHGetMalloc(&shellMalloc)) && shellMalloc != nullptr) {
+    shellMalloc->Free(item);
+    shellMalloc->Release();
+  }
+  return found;
+}
+
+void EditOnBrowseApplication(HWND dialog) {
+  if (ComboSelection(dialog, IDC_TYPE) == CB_ERR) return;
+  char path[TEXT_BUFFER_SIZE];
+  if (!ChooseFile(dialog, CHOOSE_APPLICATION_TITLE, CHOOSE_APPLICATION_FILTER,
+                  CHOOSE_APPLICATION_EXTENSION, path)) {
+    return;
+  }
+  SetDlgItemTextA(dialog, IDC_APPLICATION, path);
+  FillNameFromPath(dialog, path);
+}
+
+void EditOnBrowseFile(HWND dialog) {
+  int const type = ComboSelection(dialog, IDC_TYPE);
+  if (type == CB_ERR) return;
+  char path[MAX_PATH];
+  bool const chosen = type == CMD_FOLDER
+                          ? ChooseFolder(dialog, path)
+                          : ChooseFile(dialog, CHOOSE_FILE_TITLE, CHOOSE_FILE_FILTER, nullptr,
+                                       path);
+  if (!chosen) return;
+  SetDlgItemTextA(dialog, IDC_FILE, path);
+  FillNameFromPath(dialog, path);
+}
+
+void SetFieldIfPresent(HWND dialog, int id, const char* text) {
+  if (text != nullptr && text[0] != '\0') SetDlgItemTextA(dialog, id, text);
+}
+
+// Change mode: the fields show the record of the row being changed.
+void ShowRecord(HWND dialog, const CommandRecord* record) {
+  SetFieldIfPresent(dialog, IDC_NAME, record->name);
+  SetDlgItemTextA(dialog, IDC_KEY, record->key ? record->key : "");
+  lstrcpynA(OldKey, record->key ? record->key : "", sizeof OldKey);
+  if (record->type == CMD_DESKTOP_FOLDER) {
+    // The folder's name lives in the file text and is edited in the application field.
+    SetFieldIfPresent(dialog, IDC_APPLICATION, record->file);
+  } else {
+    SetFieldIfPresent(dialog, IDC_APPLICATION, record->exe);
+    SetFieldIfPresent(dialog, IDC_FILE, record->file);
+  }
+  // A type outside the list selects nothing and lays out nothing.
+  SendDlgItemMessageA(dialog, IDC_TYPE, CB_SETCURSEL, static_cast<WPARAM>(record->type), 0);
+  ApplyTypeLayout(dialog, record->type);
+  if (OperationsOf(record->type).count > 0 && record->exe != nullptr) {
+    // Text that is no number selects the first item; a number outside the list, none.
+    SendDlgItemMessageA(dialog, IDC_OPERATION, CB_SETCURSEL,
+                        static_cast<WPARAM>(StrToIntA(record->exe)), 0);
+  }
+}
+
+void EditOnInitDialog(HWND dialog) {
+  DragAcceptFiles(dialog, TRUE);
+  CenterWindowOnDesktop(dialog);
+  SetWindowTextA(dialog, EDIT_DIALOG_TITLE);
+  // Launch keys are typed key by key, never composed.
+  SavedKeyImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), nullptr);
+
+  HWND types = GetDlgItem(dialog, IDC_TYPE);
+  for (const char* text : OPERATION_TEXTS) {
+    if (!AppendComboItem(types, text)) {
+      MessageBoxA(dialog, COMBO_FAILED_TEXT, COMBO_FAILED_CAPTION, MB_OK | MB_ICONWARNING);
+      EndDialog(dialog, 2);
+      return;
+    }
+  }
+  SendMessageA(types, CB_SETCURSEL, 0, 0);
+
+  const CommandRecord* record = EditIsModify ? RowRecord(CommandListView, EditIndex) : nullptr;
+  if (record != nullptr) {
+    ShowRecord(dialog, record);
+  } else {
+    OldKey[0] = '\0';
+    ApplyTypeLayout(dialog, CMD_APP);
+  }
+}
+
+// One edit field as the checks see it: its whole length, and at most limit bytes of it.
+struct FieldBuffer {
+  char text[TEXT_BUFFER_SIZE];
+  std::size_t length;
+};
+
+void ReadField(HWND dialog, int id, std::size_t limit, FieldBuffer* field) {
+  HWND control = GetDlgItem(dialog, id);
+  int const length = GetWindowTextLengthA(control);
+  field->length = length > 0 ? static_cast<std::size_t>(length) : 0;
+  field->text[0] = '\0';
+  if (limit + 1 > sizeof field->text) limit = sizeof field->text - 1;
+  GetWindowTextA(control, field->text, static_cast<int>(limit + 1));
+}
+
+// The checks' message boxes, owned by the dialog.
+class DialogPrompts final : public ValidationPrompts {
+ public:
+  explicit DialogPrompts(HWND dialog) : dialog_(dialog) {}
+  bool Warn(const char* text) override {
+    return MessageBoxA(dialog_, text, COMMAND_WARNING_CAPTION, MB_OKCANCEL | MB_ICONWARNING) ==
+           IDOK;
+  }
+  void Fail(ValidationBox box, const char* text) override {
+    if (box == ValidationBox::CharacterError) {
+      MessageBoxA(dialog_, text, COMMAND_CHARACTER_ERROR_CAPTION, MB_OK | MB_ICONERROR);
+    } else {
+      MessageBoxA(dialog_, text, COMMAND_ERROR_CAPTION, MB_OK | MB_ICONWARNING);
+    }
+  }
+  bool FolderExists(const char* path) override {
+    DWORD const attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+ private:
+  HWND dialog_;
+};
+
+const char* NullWhenEmpty(const char* text) { return text[0] != '\0' ? text : nullptr; }
+
+void LeaveDialog(HWND dialog, INT_PTR result) {
+  DragAcceptFiles(dialog, FALSE);
+  ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), SavedKeyImeContext);
+  SavedKeyImeContext = nullptr;
+  EndDialog(dialog, result);
+}
+
+void EditOnOk(HWND dialog) {
+  FieldBuffer name, key, application, file;
+  ReadField(dialog, IDC_NAME, COMMAND_NAME_LIMIT, &name);
+  ReadField(dialog, IDC_KEY, COMMAND_KEY_LIMIT, &key);
+  ReadField(dialog, IDC_APPLICATION, COMMAND_EXE_LIMIT, &application);
+  ReadField(dialog, IDC_FILE, COMMAND_EXE_LIMIT, &file);
+  CommandFields fields = {};
+  fields.name = {name.text, name.length};
+  fields.key = {key.text, key.length};
+  fields.application = {application.text, application.length};
+  fields.file = {file.text, file.length};
+  fields.type = ComboSelection(dialog, IDC_TYPE);
+  fields.operation = ComboSelection(dialog, IDC_OPERATION);
+  fields.isModify = EditIsModify == 1;
+  fields.oldKey = OldKey;
+
+  // The launch keys of the rows, in row order: the rows, not the list's stale links, say
+  // which commands exist.
+  int const rows = ListView_GetItemCount(CommandListView);
+  std::vector<const char*> keys;
+  keys.reserve(rows > 0 ? static_cast<std::size_t>(rows) : 0);
+  for (int row = 0; row < rows; ++row) {
+    const CommandRecord* record = RowRecord(CommandListView, row);
+    keys.push_back(record ? record->key : nullptr);
+  }
+
+  DialogPrompts prompts(dialog);
+  ValidatedCommand command;
+  if (!ValidateCommand(fields, keys, prompts, &command)) return;
+  CommandRecord* record = NewCommandRecord(NullWhenEmpty(command.name), command.key,
+                                           command.type, NullWhenEmpty(command.exe),
+                                           NullWhenEmpty(command.file));
+  if (record == nullptr) return;  // out of memory: the dialog stays open, nothing is lost
+  EditedRecord = record;
+  LeaveDialog(dialog, 1);
+}
+
+INT_PTR EditOnCommand(HWND dialog, WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case IDC_TYPE:
+      // An accepted choice from the open list, or an arrow key on the closed box, which
+      // changes the selection without any list to accept it from.
+      if (HIWORD(wParam) == CBN_SELENDOK ||
+          (HIWORD(wParam) == CBN_SELCHANGE &&
+           !SendDlgItemMessageA(dialog, IDC_TYPE, CB_GETDROPPEDSTATE, 0, 0))) {
+        int const type = ComboSelection(dialog, IDC_TYPE);
+        if (type != CB_ERR) ApplyTypeLayout(dialog, type);
+      }
+      return FALSE;
+    case IDC_BROWSE_APPLICATION:
+      EditOnBrowseApplication(dialog);
+      return TRUE;
+    case IDC_BROWSE_FILE:
+      EditOnBrowseFile(dialog);
+      return TRUE;
+    case IDC_KEEP_IN_FRONT: {
+      bool const front = IsDlgButtonChecked(dialog, IDC_KEEP_IN_FRONT) == BST_CHECKED;
+      SetWindowPos(dialog, front ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE);
+      return TRUE;
+    }
+    case IDOK:
+      EditOnOk(dialog);
+      return TRUE;
+    case IDCANCEL:
+      LeaveDialog(dialog, 2);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void FillNameFromPath(HWND dialog, const char* path) {
+  if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_NAME)) > 0) return;
+  const char* name = PathFindFileNameA(path);
+  const char* extension = PathFindExtensionA(name);
+  std::size_t const length = static_cast<std::size_t>(extension - name);
+  if (length > COMMAND_NAME_LIMIT) return;
+  char text[TEXT_BUFFER_SIZE];
+  std::memcpy(text, name, length);
+  text[length] = '\0';
+  SetDlgItemTextA(dialog, IDC_NAME, text);
+}
+
+INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      EditOnInitDialog(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      return EditOnCommand(dialog, wParam);
+    case WM_DROPFILES:
+      return CommandEditOnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+    case WM_LBUTTONDOWN:
+      CommandEditOnButtonDown(dialog);
+      return FALSE;
+    case WM_LBUTTONUP:
+      CommandEditOnButtonUp(dialog);
+      return FALSE;
+    default:
+      (void)lParam;
+      return FALSE;
+  }
+}
