@@ -46,7 +46,7 @@ ExpectedControl const EDIT_CONTROLS[] = {
     {1, "Button", "OK", 141, 158, 50, 14},
     {2, "Button", "ｷｬﾝｾﾙ", 194, 158, 50, 14},
     {1023, "ComboBoxEx32", nullptr, 61, 111, 175, 0},
-    {1024, "Static", "", 7, 61, 0, 0},
+    {1024, "Static", nullptr, 7, 61, 0, 0},  // a bitmap static: its text is the resource id
     {1037, "Button", "手前に表示(&T)", 7, 158, 50, 14},
     {-1, "Static", "このアイコンをウインドウへドラッグして、アプリケーションを登録できます", 28, 66,
      208, 8},
