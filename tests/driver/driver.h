@@ -344,6 +344,13 @@ struct DialogLayout {
 };
 bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error);
 
+// An extended combo box ("ComboBoxEx32"), whose texts CB_GETLBTEXT cannot read.
+struct ComboExState {
+  int selection = -1;              // CB_GETCURSEL; -1 (CB_ERR) for none
+  std::vector<std::string> items;  // CBEM_GETITEMA texts, by index
+};
+bool ReadComboEx(HWND combo, ComboExState* state, std::string* error);
+
 // ---------------------------------------------------------------------------------------------
 // Mouse (SendInput with absolute coordinates over the virtual desktop, as a user's hand)
 

@@ -270,4 +270,23 @@ bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error) {
   return true;
 }
 
+bool ReadComboEx(HWND combo, ComboExState* state, std::string* error) {
+  std::string ignored;
+  error = ErrorSink(error, &ignored);
+  *state = ComboExState();
+  std::string report;
+  if (!RunInOwner(Request(REMOTE_READ_COMBO_EX, combo), 10000, &report, error)) return false;
+  for (auto const& f : ReportFields(report)) {
+    if (f[0] == "selection" && f.size() == 2) {
+      state->selection = Int(f[1]);
+    } else if (f[0] == "item" && f.size() == 3) {
+      state->items.push_back(f[2]);
+    } else {
+      *error = "unreadable combo line \"" + f[0] + "\"";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace e2e

@@ -214,6 +214,29 @@ DWORD ReadDialog(RemoteRequest const& request, std::string* lines) {
   return 1;
 }
 
+// An extended combo box keeps its texts in its own item records (its inner combo box is
+// owner-drawn without strings), so CB_GETLBTEXT does not read them; CBEM_GETITEMA does.
+DWORD ReadComboEx(RemoteRequest const& request, std::string* lines) {
+  HWND combo = request.window;
+  LRESULT count = 0, selection = 0;
+  if (!Ask(combo, CB_GETCOUNT, 0, 0, &count) || count < 0) return 2;
+  if (!Ask(combo, CB_GETCURSEL, 0, 0, &selection)) return 3;
+  *lines += "selection\t" + Num(selection) + "\n";
+  for (int i = 0; i < count; ++i) {
+    char text[1024] = {};
+    COMBOBOXEXITEMA item{};
+    item.mask = CBEIF_TEXT;
+    item.iItem = i;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    LRESULT ok = 0;
+    if (!Ask(combo, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item), &ok) || !ok) return 4;
+    text[sizeof text - 1] = '\0';
+    *lines += "item\t" + Num(i) + "\t" + Escape(text) + "\n";
+  }
+  return 1;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
@@ -225,6 +248,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
     case REMOTE_READ_LIST_VIEW: result = ReadListView(request, &lines); break;
     case REMOTE_SELECT_ROWS: result = SelectRows(request, &lines); break;
     case REMOTE_READ_DIALOG: result = ReadDialog(request, &lines); break;
+    case REMOTE_READ_COMBO_EX: result = ReadComboEx(request, &lines); break;
     default: break;
   }
   if (result != 1) return result;

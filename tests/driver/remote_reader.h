@@ -27,6 +27,9 @@ enum RemoteRequestKind : DWORD {
   //   "control" id class style x y width height (dialog units) width height (pixels) text
   //   "item" id index text (the entries of each combo box)
   REMOTE_READ_DIALOG = 4,
+  // window = an extended combo box ("ComboBoxEx32"). Lines:
+  //   "selection" index (CB_GETCURSEL, -1 for none) | "item" index text (CBEM_GETITEMA)
+  REMOTE_READ_COMBO_EX = 10,
 };
 
 inline constexpr int REMOTE_MAX_ROWS = 1024;
