@@ -365,4 +365,35 @@ bool ClickAt(POINT screen);
 // them so that the program sees each one), releases it there.
 bool DragMouse(POINT from, POINT to, int steps = 8);
 
+// ---------------------------------------------------------------------------------------------
+// Added for the drop and window-pick tests
+
+// What became of a drop (see REMOTE_POST_DROP in remote_reader.h).
+enum class DropOutcome {
+  Failed,    // no drop was made; *error says why
+  Refused,   // the window takes no dropped files (no WS_EX_ACCEPTFILES), so none was made
+  Handled,   // the window took the drop and released it without a question
+  Asking,    // the window shows a modal box about the drop
+  Pending,   // posted, but neither of the two within 10 s
+};
+// Drops the files at paths (ANSI, as the shell hands them to an "A" program) on window: the
+// drop is built inside the window's process and posted there.
+DropOutcome DropFiles(HWND window, std::vector<std::string> const& paths, std::string* error);
+
+// A shortcut (.lnk) made with the shell-link object and saved at path. target empty: a link
+// that points nowhere. Empty arguments and workingDirectory are left unset.
+struct ShortcutSpec {
+  std::string target;
+  std::string arguments;
+  std::string workingDirectory;
+};
+bool MakeShortcut(std::string const& path, ShortcutSpec const& spec, std::string* error);
+
+// The window program that the window pick is tried on (tests/probe/pick_target.cpp).
+std::string PickTargetExe();
+// Its window's class and title, and the id of the edit control in its panel.
+inline constexpr char PICK_TARGET_CLASS[] = "Pimbo Pick Target";
+inline constexpr char PICK_TARGET_TITLE[] = "ピック対象 - 表示テスト";
+inline constexpr int PICK_TARGET_EDIT_ID = 100;
+
 }  // namespace e2e

@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace e2e {
 
@@ -287,6 +288,34 @@ bool ReadComboEx(HWND combo, ComboExState* state, std::string* error) {
     }
   }
   return true;
+}
+
+DropOutcome DropFiles(HWND window, std::vector<std::string> const& paths, std::string* error) {
+  std::string ignored;
+  error = ErrorSink(error, &ignored);
+  RemoteRequest request = Request(REMOTE_POST_DROP, window);
+  size_t at = 0;
+  for (std::string const& path : paths) {
+    if (path.empty() || at + path.size() + 2 > sizeof request.dropPaths) {
+      *error = "the paths do not fit the drop request";
+      return DropOutcome::Failed;
+    }
+    memcpy(request.dropPaths + at, path.c_str(), path.size() + 1);
+    at += path.size() + 1;
+  }
+  if (at == 0) {
+    *error = "a drop needs at least one path";
+    return DropOutcome::Failed;
+  }
+  request.dropPaths[at] = '\0';
+  std::string report;
+  if (!RunInOwner(request, 20000, &report, error)) return DropOutcome::Failed;
+  if (report == "refused\n") return DropOutcome::Refused;
+  if (report == "handled\n") return DropOutcome::Handled;
+  if (report == "asking\n") return DropOutcome::Asking;
+  if (report == "pending\n") return DropOutcome::Pending;
+  *error = "unreadable drop report \"" + report + "\"";
+  return DropOutcome::Failed;
 }
 
 }  // namespace e2e

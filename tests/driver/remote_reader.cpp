@@ -5,6 +5,9 @@
 #include "remote_reader.h"
 
 #include <commctrl.h>
+#include <shlobj.h>  // DROPFILES
+
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -237,6 +240,57 @@ DWORD ReadComboEx(RemoteRequest const& request, std::string* lines) {
   return 1;
 }
 
+// Bytes of the double-NUL list of paths, the closing NUL included; 0 when it is not closed
+// within the buffer.
+size_t PathListSize(const char* list, size_t capacity) {
+  for (size_t i = 0; i + 1 < capacity; ++i) {
+    if (list[i] == '\0' && list[i + 1] == '\0') return i + 2;
+  }
+  return 0;
+}
+
+DWORD PostDrop(RemoteRequest const& request, std::string* lines) {
+  HWND window = request.window;
+  if (!(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) {
+    *lines += "refused\n";
+    return 1;
+  }
+  size_t const listSize = PathListSize(request.dropPaths, sizeof request.dropPaths);
+  if (listSize == 0) return 2;
+  // DROPFILES with the paths right after it, as the shell lays it out: ANSI, double-NUL end.
+  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + listSize);
+  if (!drop) return 3;
+  auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+  if (!files) {
+    GlobalFree(drop);
+    return 4;
+  }
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = FALSE;
+  memcpy(reinterpret_cast<BYTE*>(files) + sizeof(DROPFILES), request.dropPaths, listSize);
+  GlobalUnlock(drop);
+  // From here the window owns the drop and frees it with DragFinish.
+  if (!PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) {
+    GlobalFree(drop);
+    return 5;
+  }
+  const char* outcome = "pending";
+  for (int i = 0; i < 1000; ++i) {
+    if (GlobalFlags(drop) == GMEM_INVALID_HANDLE) {
+      outcome = "handled";
+      break;
+    }
+    // A message box owned by the window disables it while it shows.
+    if (!IsWindowEnabled(window)) {
+      outcome = "asking";
+      break;
+    }
+    Sleep(10);
+  }
+  *lines += std::string(outcome) + "\n";
+  return 1;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
@@ -249,6 +303,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
     case REMOTE_SELECT_ROWS: result = SelectRows(request, &lines); break;
     case REMOTE_READ_DIALOG: result = ReadDialog(request, &lines); break;
     case REMOTE_READ_COMBO_EX: result = ReadComboEx(request, &lines); break;
+    case REMOTE_POST_DROP: result = PostDrop(request, &lines); break;
     default: break;
   }
   if (result != 1) return result;

@@ -30,6 +30,13 @@ enum RemoteRequestKind : DWORD {
   // window = an extended combo box ("ComboBoxEx32"). Lines:
   //   "selection" index (CB_GETCURSEL, -1 for none) | "item" index text (CBEM_GETITEMA)
   REMOTE_READ_COMBO_EX = 10,
+  // window = a window that may take dropped files. Builds a drop of the paths in dropPaths
+  // inside this process (a drop handle lives in the receiving process) and posts WM_DROPFILES,
+  // so that a question the drop raises does not hold the reader. A window without
+  // WS_EX_ACCEPTFILES is refused, as the shell refuses it. Then waits (at most 10 s) until the
+  // window has finished with the drop (DragFinish freed it) or disables itself for a modal box.
+  // One line: "refused" | "handled" | "asking" | "pending" (neither within the wait).
+  REMOTE_POST_DROP = 20,
 };
 
 inline constexpr int REMOTE_MAX_ROWS = 1024;
@@ -41,6 +48,8 @@ struct RemoteRequest {
   int rowCount;           // REMOTE_SELECT_ROWS: rows[0..rowCount)
   int rows[REMOTE_MAX_ROWS];
   char outputPath[1024];  // file that receives the report
+  // REMOTE_POST_DROP: ANSI paths, each ended by a NUL, the list by a second NUL.
+  char dropPaths[4096];
 };
 
 // Exported by remote_reader.dll; run as a thread in the process that owns the window. Returns
