@@ -205,13 +205,21 @@ void ShowRecord(HWND dialog, const CommandRecord* record) {
     SetFieldIfPresent(dialog, IDC_APPLICATION, record->exe);
     SetFieldIfPresent(dialog, IDC_FILE, record->file);
   }
-  // A type outside the list selects nothing and lays out nothing.
-  SendDlgItemMessageA(dialog, IDC_TYPE, CB_SETCURSEL, static_cast<WPARAM>(record->type), 0);
+  // A type outside the list selects nothing and lays out nothing. The extended combo box
+  // keeps its selection for an index past its items, so no selection is asked for outright.
+  bool const knownType = record->type >= 0 && record->type < TYPE_COUNT;
+  SendDlgItemMessageA(dialog, IDC_TYPE, CB_SETCURSEL,
+                      static_cast<WPARAM>(knownType ? record->type : -1), 0);
   ApplyTypeLayout(dialog, record->type);
-  if (OperationsOf(record->type).count > 0 && record->exe != nullptr) {
-    // Text that is no number selects the first item; a number outside the list, none.
+  int const operations = OperationsOf(record->type).count;
+  if (operations > 0 && record->exe != nullptr) {
+    // Text that is no number selects the first item; a number outside the list, none, so
+    // that OK asks for a choice rather than storing the first item in its place.
+    int const operation = StrToIntA(record->exe);
     SendDlgItemMessageA(dialog, IDC_OPERATION, CB_SETCURSEL,
-                        static_cast<WPARAM>(StrToIntA(record->exe)), 0);
+                        static_cast<WPARAM>(operation >= 0 && operation < operations ? operation
+                                                                                    : -1),
+                        0);
   }
 }
 
