@@ -521,12 +521,27 @@ TEST_F(EditorCommandRows, DoubleClickOpensTheRowAndASecondNewOpensNoSecondDialog
 // --- Choosers and keep in front ------------------------------------------------------------
 
 // The file name box of the system file dialog, and a choice made in it as a user types one.
+BOOL CALLBACK FindFirstEdit(HWND window, LPARAM found) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, "Edit") != 0 || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The file dialog's name box: edt1, the edit of the name combo cmb13, or (whatever layout
+// this Wine gives the dialog) its first visible edit control, once the dialog has made it.
 HWND FileNameEdit(HWND chooser) {
-  HWND edit = GetDlgItem(chooser, 0x480);  // edt1
-  if (!edit) {
-    HWND combo = GetDlgItem(chooser, 0x47C);  // cmb13, the explorer-style name box
-    edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
-  }
+  HWND edit = nullptr;
+  e2e::WaitUntil([&] {
+    edit = GetDlgItem(chooser, 0x480);  // edt1
+    if (!edit) {
+      HWND combo = GetDlgItem(chooser, 0x47C);  // cmb13, the explorer-style name box
+      edit = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+    }
+    if (!edit) EnumChildWindows(chooser, FindFirstEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit != nullptr;
+  }, 10000);
   return edit;
 }
 
