@@ -393,6 +393,7 @@ INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPA
     case WM_DROPFILES:
       return CommandEditOnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a second quick press on the icon starts a pick all the same
       CommandEditOnButtonDown(dialog);
       return FALSE;
     case WM_LBUTTONUP:

@@ -293,6 +293,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
       SettingsOnMouseMove();
       return FALSE;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a second quick press on the picture starts a drag all the same
       SettingsOnButtonDown(dialog);
       return FALSE;
     case WM_LBUTTONUP:

@@ -610,21 +610,28 @@ bool LeftButton(bool down) { return SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUS
 bool ClickAt(POINT screen) { return MoveMouseTo(screen) && LeftButton(true) && LeftButton(false); }
 
 bool DragMouse(POINT from, POINT to, int steps) {
-  if (!MoveMouseTo(from)) return false;
-  HWND source = WindowFromPoint(from);
-  DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
-  if (!thread || !LeftButton(true)) return false;
-  // The program reads the cursor when it handles the press: move only once it has taken the
-  // mouse capture, or the press would be seen away from where it was made.
-  bool captured = WaitUntil([&] {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr;
-  }, 5000);
-  if (!captured) {
-    LeftButton(false);
-    return false;
+  // Under Wine on a loaded machine a synthetic press is now and then lost on its way to the
+  // program: a press that takes no capture is released and made again, a few times.
+  bool captured = false;
+  for (int attempt = 0; attempt < 3 && !captured; ++attempt) {
+    if (!MoveMouseTo(from)) return false;
+    HWND source = WindowFromPoint(from);
+    DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
+    if (!thread || !LeftButton(true)) return false;
+    // The program reads the cursor when it handles the press: move only once it has taken
+    // the mouse capture, or the press would be seen away from where it was made.
+    captured = WaitUntil([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetGUIThreadInfo(thread, &info) && info.hwndCapture != nullptr;
+    }, 3000);
+    if (!captured) {
+      LeftButton(false);
+      // Past the double-click time, so that the next press is a press of its own.
+      StaysFalse([] { return false; }, GetDoubleClickTime() + 100);
+    }
   }
+  if (!captured) return false;
   if (steps < 1) steps = 1;
   for (int i = 1; i <= steps; ++i) {
     POINT at{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};

@@ -402,7 +402,14 @@ TEST_F(EditorDropBadInput, NamesWhoseSecondByteIs5CAreTakenWhole) {
 void PickAt(HWND edit, POINT to) {
   RECT icon{};
   ASSERT_TRUE(GetWindowRect(GetDlgItem(edit, IDC_DRAG_ICON), &icon));
-  ASSERT_TRUE(e2e::DragMouse(e2e::CentreOf(icon), to)) << "expected the press to capture the mouse";
+  // The target program's new window may have come up over the dialog: the press must land on
+  // the icon, so the dialog comes to the front first.
+  POINT const from = e2e::CentreOf(icon);
+  SetForegroundWindow(edit);
+  ASSERT_TRUE(e2e::WaitUntil([&] {
+    return GetAncestor(WindowFromPoint(from), GA_ROOT) == edit && GetForegroundWindow() == edit;
+  })) << "expected the edit dialog in front, over its drag icon";
+  ASSERT_TRUE(e2e::DragMouse(from, to)) << "expected the press to capture the mouse";
   DWORD thread = GetWindowThreadProcessId(edit, nullptr);
   ASSERT_TRUE(e2e::WaitUntil([&] {
     GUITHREADINFO info{};
@@ -456,8 +463,12 @@ TEST_F(EditorWindowPick, AnotherProgramsChildGivesItsTitleAndProgram_AndTheLaunc
   OfferScreenshot();
 
   ASSERT_NO_FATAL_FAILURE(SetField(IDC_FILE, ""));
-  Press(IDOK);
-  ASSERT_TRUE(e2e::WaitGone(edit_)) << "expected OK to close the edit dialog";
+  // The edit dialog's own OK (Press would click the settings dialog's).
+  ASSERT_TRUE(e2e::Post(EditControl(IDOK), BM_CLICK));
+  bool const gone = e2e::WaitGone(edit_, 10000);
+  std::string shown;
+  for (HWND w : OtherWindows()) shown += "[" + e2e::WindowText(w) + ": " + e2e::MessageBoxText(w) + "]";
+  ASSERT_TRUE(gone) << "expected OK to close the edit dialog; it shows " << shown;
   ASSERT_EQ(EndWith(IDOK), 0u);
   std::string const ini = Ini();
   EXPECT_EQ(IniValue(ini, "commands", "command name0"), "\"" + std::string(e2e::PICK_TARGET_TITLE) + "\"");
