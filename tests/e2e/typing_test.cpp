@@ -8,13 +8,33 @@
 
 namespace {
 
-using LauncherTyping = CommandTest;
-
 // True when the probe was given these parameters: they follow the program on its command line
 // (which the shell may or may not quote).
 bool EndsWithParameters(e2e::ProbeRecord const& record, std::string const& parameters) {
   return EndsWith(record.commandLine, " " + parameters);
 }
+
+class LauncherTyping : public CommandTest {
+ protected:
+  // Types "a" (which fits "ab"), hides the window by hide, and checks that the text went with
+  // it: had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
+  template <class Hide>
+  void ExpectHidingEmptiesTheText(Hide hide, const char* how) {
+    ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+    ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+    ASSERT_TRUE(e2e::TypeText("a"));
+    ASSERT_TRUE(hide());
+    EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected " << how << " to hide the window";
+    EXPECT_TRUE(AppRecords().empty());
+
+    ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+    ASSERT_TRUE(e2e::TypeText("b"));
+    ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
+    EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
+        << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+    ExpectCloseEndsWithZero();
+  }
+};
 
 TEST_F(LauncherTyping, FullKeyRunsItsCommandAtOnce) {
   ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("a", "first"), ProbeCommand("ab", "second")}));
@@ -95,20 +115,17 @@ TEST_F(LauncherTyping, TabCompletesWithoutRunningAndEnterRuns) {
 }
 
 TEST_F(LauncherTyping, EscapeHidesAndEmptiesTheText) {
-  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectHidingEmptiesTheText([] { return e2e::PressKey(VK_ESCAPE); }, "Escape"));
+}
+
+TEST_F(LauncherTyping, EnterOnAnEmptyLineRunsTheOnlyCommand) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("solo", "solo")}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
 
-  ASSERT_TRUE(e2e::TypeText("a"));
-  ASSERT_TRUE(e2e::PressKey(VK_ESCAPE));
-  EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected Escape to hide the window";
-  EXPECT_TRUE(AppRecords().empty());
-
-  // Had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
-  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
-  ASSERT_TRUE(e2e::TypeText("b"));
-  ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
-  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
-      << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+  ASSERT_TRUE(e2e::PressKey(VK_RETURN));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected Enter on the empty line to run the one command";
+  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "solo")) << AppRecords()[0].commandLine;
   ExpectCloseEndsWithZero();
 }
 
