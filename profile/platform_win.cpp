@@ -62,6 +62,13 @@ bool WriteInPlace(const char* path, const char* data, std::size_t size) {
 bool MoveIntoPlace(const char* temp, const char* path, bool exists) {
   DWORD const move = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   if (!exists) return MoveFileExA(temp, path, move) != FALSE;
+  // Another program holds the file open without delete sharing: it cannot be replaced. Asked
+  // first, because Wine 8's ReplaceFileA then fails but leaves a file "rf*.tmp" of its own
+  // beside it (measured).
+  HANDLE probe = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
   if (ReplaceFileA(path, temp, nullptr, 0, nullptr, nullptr)) return true;
   DWORD const error = GetLastError();
   // Without a backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is already
