@@ -1,5 +1,6 @@
-// The launcher's start-up rule that needs no window: where the files beside it are, found from
-// its own path by its fixed file name. Builds and is tested on the host too.
+// The launcher's start-up rules that need no window: where the files beside it are, found from
+// its own path by its fixed file name, and how a setting's text becomes its number. Builds and
+// is tested on the host too.
 #pragma once
 
 #include <cstddef>
@@ -16,3 +17,23 @@ std::size_t LauncherDirectoryLength(std::size_t modulePathLength);
 // so a shortened path never names some other file (FormatDirectoryPath).
 bool FormatLauncherPath(const char* modulePath, const char* fileFormat, char* out,
                         std::size_t size);
+
+// Writes the paths beside the launcher into iniPath (iniSize bytes) and, when it is not null,
+// editorPath (editorSize bytes), from what GetModuleFileNameA gave: modulePath and the length
+// it returned for a buffer of moduleBufferSize bytes. A length of 0 (a failure) or one that
+// filled the buffer (a path cut to fit) leaves no folder to trust: both paths are then left
+// empty, so that the launcher runs on its defaults and starts no editor rather than read or
+// start a file of some other folder.
+void LauncherPathsFromModule(const char* modulePath, std::size_t length,
+                             std::size_t moduleBufferSize, char* iniPath, std::size_t iniSize,
+                             char* editorPath, std::size_t editorSize);
+
+// Longest text of a setting that is read as a number: the platform's profile reader
+// (GetPrivateProfileIntA) looks at no more than 29 characters.
+inline constexpr std::size_t SETTING_TEXT_SIZE = 30;
+
+// The number that the text of a setting stands for, as the platform's profile reader converts
+// it: blanks and control characters skipped, one "+" or "-", then the decimal digits up to the
+// first other byte, in 32-bit arithmetic that wraps. Text without digits gives 0. (A missing
+// or empty value takes the setting's default before this is asked.)
+int SettingNumber(const char* text);

@@ -87,6 +87,12 @@ CommandRecord* ReadCommand(int index, CommandReader reader) {
 void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader) {
   if (!list) return;
   ProfileLoad(iniPath);  // a missing file leaves no model: every read gives its default
+  LoadCommandsFromProfile(list, reader);
+  ProfileFree();
+}
+
+void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
+  if (!list) return;
   int count = ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr);
   if (count > COMMAND_COUNT_LIMIT) count = COMMAND_COUNT_LIMIT;
   for (int i = 0; i < count; ++i) {
@@ -101,7 +107,6 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader) 
     list->tail = record;
     ++list->count;
   }
-  ProfileFree();
 }
 
 void FreeCommandList(CommandList* list) {

@@ -108,6 +108,11 @@ enum class CommandReader { Launcher, Editor };
 // Validates nothing: missing keys give empty texts and type 0. A missing file gives no commands.
 void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 
+// The same from the profile model already loaded (ProfileLoad), which stays loaded: for a
+// program that reads more of the file than its commands and so reads it only once. Without a
+// model there are no commands.
+void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
+
 // Releases every record of *list and its texts, walking from the head; leaves *list empty.
 void FreeCommandList(CommandList* list);
 

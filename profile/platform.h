@@ -27,7 +27,9 @@ bool PlatformReadFile(const char* path, std::string* out);
 bool PlatformFileExists(const char* path);
 
 // Replaces the file at path with size bytes of data as one step: the data goes to a new file
-// beside it, is flushed, and only then takes the place of the old file. On any failure the
-// old file is left byte for byte as it was and no temporary file remains. A missing file is
-// created the same way. True when the new content is in place.
+// beside it, is flushed, and only then takes the place of the old file, which keeps its
+// attributes and security (Windows: ReplaceFileA). On any failure the old file is left byte
+// for byte as it was and no temporary file remains. A missing file is created the same way.
+// Where the folder takes no new file, an existing file is written in place instead (not as
+// one step). A read-only file is never written. True when the new content is in place.
 bool PlatformReplaceFile(const char* path, const char* data, std::size_t size);

@@ -44,6 +44,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// Writes size bytes of data over the existing file at path, keeping the file itself (its mode,
+// owner and links). Not atomic: only for a folder that takes no new file.
+bool WriteInPlace(const char* path, const char* data, std::size_t size) {
+  if (InjectedFault == StorageFault::InPlace) return false;
+  int fd = open(path, O_WRONLY | O_CLOEXEC);  // no O_CREAT: the fallback never creates a file
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+            fsync(fd) == 0;
+  if (close(fd) != 0) ok = false;
+  return ok;
+}
+
 }  // namespace
 
 void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
@@ -98,22 +110,29 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   if (!path || (!data && size > 0)) return false;
   // A target without write permission stays as it is, as a read-only file does on Windows.
   mode_t mode = 0644;
+  bool exists = false;
   struct stat info;
   if (stat(path, &info) == 0) {
+    exists = true;
     if (!S_ISREG(info.st_mode) || !(info.st_mode & S_IWUSR)) return false;
     mode = info.st_mode & 07777;
   }
 
   char temp[TEMP_PATH_SIZE];
   int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+  bool noTemporary = false;  // the folder takes no new file: denied, full, or the name too long
+  for (int attempt = 0; attempt < 100 && fd < 0 && !noTemporary; ++attempt) {
     unsigned salt = static_cast<unsigned>(getpid()) * 2654435761u + TempCounter++ * 40503u;
-    if (!BuildTempPath(path, salt, temp, sizeof temp)) return false;
-    if (InjectedFault == StorageFault::Create) return false;
+    if (!BuildTempPath(path, salt, temp, sizeof temp) || InjectedFault == StorageFault::Create ||
+        InjectedFault == StorageFault::InPlace) {
+      noTemporary = true;
+      break;
+    }
     fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) noTemporary = true;
   }
-  if (fd < 0) return false;
+  // The settings may already stand in the file: write it in place rather than half a save.
+  if (fd < 0) return noTemporary && exists && WriteInPlace(path, data, size);
 
   bool ok = InjectedFault != StorageFault::Write && WriteAll(fd, data, size);
   ok = ok && fchmod(fd, mode) == 0;

@@ -110,8 +110,11 @@ void ProfileParse(ProfileModel* model, const char* text, std::size_t size) {
     if (length == 0) {
       // An empty line: nothing to keep.
     } else if (line[0] == '[') {
-      // A header only when its last byte closes it; "[]" and unclosed headers are ignored.
-      if (length >= 2 && line[length - 1] == ']') ProfileAddSectionTo(model, line + 1, length - 2);
+      // A header only when its last byte closes it; "[]" and unclosed headers are ignored. A
+      // header of blanks starts a section that no lookup finds.
+      if (length >= 2 && line[length - 1] == ']' &&
+          !ProfileAddSectionTo(model, line + 1, length - 2) && length > 2)
+        ProfileAddNamelessSectionTo(model);
     } else if (line[0] == '#') {
       ProfileAddEntryTo(current, line, length, "", 0, PROFILE_COMMENT);
     } else {

@@ -143,6 +143,8 @@ int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t lengt
   return 1;
 }
 
+void ProfileAddNamelessSectionTo(ProfileModel* model) { model->sections.emplace_back(); }
+
 void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
                        const char* value, std::size_t valueLength, ProfileEntryKind kind) {
   std::string_view stored =

@@ -90,7 +90,7 @@ struct ProfileEntry {
 static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byte");
 
 // One section, in file order. Section 0 is nameless and holds what stands before the first
-// header. An empty entries vector stands for "no entry array": such a section is not written.
+// header; a header of blanks makes another nameless one. An empty entries vector stands for "no entry array": such a section is not written.
 struct ProfileSection {
   std::string name;
   std::vector<ProfileEntry> entries;
@@ -130,14 +130,19 @@ int ProfileFindKey(int section, const char* name);
 
 // Appends to model a section named by length bytes of name (cut at a NUL and at
 // PROFILE_NAME_LIMIT bytes after its leading blanks, then trimmed). Returns 1, or 0 when the name
-// is empty: a nameless section after section 0 could not be written back and read again as the
-// same model.
+// is empty: a set never makes a section that no name could reach again (the parser adds one for
+// a header of blanks, ProfileAddNamelessSectionTo).
 int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t length);
 
 // Appends an entry to section: the name as ProfileAddSectionTo cuts it (a comment keeps its
 // leading "#" and is only trimmed at its end) and a copy of value (cut at a NUL).
 void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
                        const char* value, std::size_t valueLength, ProfileEntryKind kind);
+
+// Appends to model a section that no name reaches, for a header of only blanks: the keys under
+// it are kept (and written back) but never found, rather than read as keys of the section
+// before it.
+void ProfileAddNamelessSectionTo(ProfileModel* model);
 
 // The same on the current model (0 / nothing when there is none, or no such section).
 int ProfileAddSection(const char* name, std::size_t length);

@@ -31,12 +31,18 @@ bool NeedsGuardBlank(const ProfileSection& section, const ProfileEntry& entry) {
   return first == '[' || first == '#';
 }
 
+// The name written between the brackets: a section that no name reaches (a header of blanks in
+// the file read) is written as "[ ]", which reads back as the same kind of section.
+std::string_view HeaderName(const ProfileSection& section) {
+  return section.name.empty() ? std::string_view(" ") : std::string_view(section.name);
+}
+
 std::size_t FormattedLength(const ProfileModel& model) {
   std::size_t length = 0;
   for (std::size_t s = 0; s < model.sections.size(); ++s) {
     const ProfileSection& section = model.sections[s];
     if (!HasWrittenEntry(section)) continue;
-    if (s != 0) length += section.name.size() + 4;  // "[", name, "]", CR LF
+    if (s != 0) length += HeaderName(section).size() + 4;  // "[", name, "]", CR LF
     for (const ProfileEntry& entry : section.entries) {
       if (entry.nameLength == 0) continue;
       length += entry.nameLength + 2;
@@ -80,7 +86,7 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
   for (std::size_t s = 0; s < model.sections.size(); ++s) {
     const ProfileSection& section = model.sections[s];
     if (!HasWrittenEntry(section)) continue;
-    if (s != 0) out->append("[").append(section.name).append("]\r\n");
+    if (s != 0) out->append("[").append(HeaderName(section)).append("]\r\n");
     for (const ProfileEntry& entry : section.entries) {
       if (entry.nameLength == 0) continue;
       if (NeedsGuardBlank(section, entry)) out->push_back(' ');

@@ -4,7 +4,9 @@
 
 enum class StorageFault {
   None,     // every step runs normally
-  Create,   // the new file beside the target cannot be created
+  Create,   // the new file beside the target cannot be created (an existing one is then
+            // written in place)
+  InPlace,  // no new file can be created beside the target, nor can it be written in place
   Write,    // writing the data fails
   Flush,    // flushing the data to the disk fails
   Replace,  // the new file cannot take the place of the old one

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Fails when a Windows program imports a DLL that is not part of Windows itself: the programs
-# are linked -static and must run on a clean system from their folder alone.
-#   check_imports.sh <objdump> <program.exe>
+# Fails when a Windows program imports a DLL that is not part of Windows itself (the programs
+# are linked -static and must run on a clean system from their folder alone), or when it is
+# larger than the bytes it is allowed.
+#   check_imports.sh <objdump> <program.exe> [most bytes]
 objdump=$1
 program=$2
+limit=${3:-}
 if [ ! -f "$program" ]; then
   echo "not built: $program"
   exit 77
@@ -26,4 +28,13 @@ for dll in $dlls; do
       status=1 ;;
   esac
 done
+if [ -n "$limit" ]; then
+  size=$(wc -c < "$program")
+  if [ "$size" -gt "$limit" ]; then
+    echo "$program is $size bytes, more than $limit"
+    status=1
+  else
+    echo "$program is $size bytes (at most $limit)"
+  fi
+fi
 exit $status

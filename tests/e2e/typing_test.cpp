@@ -1,20 +1,59 @@
 // End-to-end tests of typing into the launcher: launch keys run their commands, refused
-// characters and the keys Down, Tab, Enter, Backspace and Escape, and when the window hides
-// after a command ("HIDE TIME"). The probe stands in for every program: it opens no window, so
-// the launcher keeps the keyboard focus and hides only when it decides to.
+// characters and the keys Down, Tab, Enter, Backspace and Escape, a click on another window,
+// and when the window hides after a command ("HIDE TIME"). The probe stands in for every
+// program: it opens no window, so the launcher keeps the keyboard focus and hides only when it
+// decides to.
 #include <cstdio>
 
 #include "command_fixture.h"
 
 namespace {
 
-using LauncherTyping = CommandTest;
-
 // True when the probe was given these parameters: they follow the program on its command line
 // (which the shell may or may not quote).
 bool EndsWithParameters(e2e::ProbeRecord const& record, std::string const& parameters) {
   return EndsWith(record.commandLine, " " + parameters);
 }
+
+// Clicks the left mouse button at a point of the screen, as a user would.
+bool ClickAt(POINT point) {
+  int const width = GetSystemMetrics(SM_CXSCREEN);
+  int const height = GetSystemMetrics(SM_CYSCREEN);
+  if (width <= 1 || height <= 1) return false;
+  INPUT inputs[3] = {};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = point.x * 65535 / (width - 1);
+    input.mi.dy = point.y * 65535 / (height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+  }
+  inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+  inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  return SendInput(3, inputs, sizeof(INPUT)) == 3;
+}
+
+class LauncherTyping : public CommandTest {
+ protected:
+  // Types "a" (which fits "ab"), hides the window by hide, and checks that the text went with
+  // it: had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
+  template <class Hide>
+  void ExpectHidingEmptiesTheText(Hide hide, const char* how) {
+    ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+    ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+    ASSERT_TRUE(e2e::TypeText("a"));
+    ASSERT_TRUE(hide());
+    EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected " << how << " to hide the window";
+    EXPECT_TRUE(AppRecords().empty());
+
+    ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+    ASSERT_TRUE(e2e::TypeText("b"));
+    ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
+    EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
+        << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+    ExpectCloseEndsWithZero();
+  }
+};
 
 TEST_F(LauncherTyping, FullKeyRunsItsCommandAtOnce) {
   ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("a", "first"), ProbeCommand("ab", "second")}));
@@ -95,21 +134,28 @@ TEST_F(LauncherTyping, TabCompletesWithoutRunningAndEnterRuns) {
 }
 
 TEST_F(LauncherTyping, EscapeHidesAndEmptiesTheText) {
-  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectHidingEmptiesTheText([] { return e2e::PressKey(VK_ESCAPE); }, "Escape"));
+}
+
+TEST_F(LauncherTyping, EnterOnAnEmptyLineRunsTheOnlyCommand) {
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("solo", "solo")}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
 
-  ASSERT_TRUE(e2e::TypeText("a"));
-  ASSERT_TRUE(e2e::PressKey(VK_ESCAPE));
-  EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected Escape to hide the window";
-  EXPECT_TRUE(AppRecords().empty());
-
-  // Had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
-  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
-  ASSERT_TRUE(e2e::TypeText("b"));
-  ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
-  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
-      << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+  ASSERT_TRUE(e2e::PressKey(VK_RETURN));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected Enter on the empty line to run the one command";
+  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "solo")) << AppRecords()[0].commandLine;
   ExpectCloseEndsWithZero();
+}
+
+TEST_F(LauncherTyping, ClickOnAnotherWindowHidesAndEmptiesTheText) {
+  // A window of the test, away from the launcher's (which is centred).
+  HWND other = CreateWindowExA(0, "Static", "pimbo e2e other window", WS_POPUP | WS_VISIBLE |
+                               WS_BORDER | SS_NOTIFY, 10, 10, 120, 80, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(other);
+  ASSERT_NO_FATAL_FAILURE(ExpectHidingEmptiesTheText([] { return ClickAt(POINT{60, 50}); },
+                                                     "a click on another window"));
+  DestroyWindow(other);
 }
 
 // What a test sees of one launch: when the key was typed and when the window was first seen

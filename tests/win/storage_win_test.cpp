@@ -17,6 +17,32 @@ namespace {
 
 const char kOld[] = "[settings]\r\nhot key=305\r\ncommand count=0\r\n\r\n";
 
+// The editor's save of a list of one command.
+int SaveOneCommand(const std::string& ini) {
+  CommandRecord record{};
+  record.name = const_cast<char*>("n");
+  record.key = const_cast<char*>("k");
+  CommandList list;
+  list.head = list.tail = &record;
+  list.count = 1;
+  return SaveCommands(ini.c_str(), list);
+}
+
+// What the editor does on OK: the settings, then the commands.
+struct SaveResults {
+  int settings;
+  int commands;
+};
+SaveResults SaveSettingsThenCommands(const std::string& ini) {
+  Settings s{};
+  s.hotKey = 0x0232;
+  s.hideTime = 4;
+  SaveResults results{};
+  results.settings = SaveSettings(ini.c_str(), s);
+  results.commands = SaveOneCommand(ini);
+  return results;
+}
+
 class StorageWinTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(WriteBytes(Ini(), kOld)); }
@@ -26,20 +52,8 @@ class StorageWinTest : public ::testing::Test {
   }
   std::string Ini() const { return folder_.File("pimbo.ini"); }
 
-  // What the editor does on OK: the settings, then the commands (one of them).
-  int SaveAll() {
-    Settings s{};
-    s.hotKey = 0x0232;
-    s.hideTime = 4;
-    SaveSettings(Ini().c_str(), s);
-    CommandRecord record{};
-    record.name = const_cast<char*>("n");
-    record.key = const_cast<char*>("k");
-    CommandList list;
-    list.head = list.tail = &record;
-    list.count = 1;
-    return SaveCommands(Ini().c_str(), list);
-  }
+  // The result of the commands' save, which comes last.
+  int SaveAll() { return SaveSettingsThenCommands(Ini()).commands; }
 
   void ExpectUnchanged() {
     std::string actual = ReadBytes(Ini());
@@ -54,13 +68,7 @@ class StorageWinTest : public ::testing::Test {
 // writes through the read-only attribute (Windows refuses), so SaveSettings would change it.
 TEST_F(StorageWinTest, ReadOnlyFileIsLeftAsItWas) {
   ASSERT_TRUE(SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_READONLY));
-  CommandRecord record{};
-  record.name = const_cast<char*>("n");
-  record.key = const_cast<char*>("k");
-  CommandList list;
-  list.head = list.tail = &record;
-  list.count = 1;
-  EXPECT_EQ(SaveCommands(Ini().c_str(), list), 0);
+  EXPECT_EQ(SaveOneCommand(Ini()), 0);
   ExpectUnchanged();
   EXPECT_EQ(GetFileAttributesA(Ini().c_str()) & FILE_ATTRIBUTE_READONLY,
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
@@ -90,7 +98,7 @@ TEST_F(StorageWinTest, FileOpenWithoutDeleteSharingIsLeftAsItWas) {
 }
 
 TEST_F(StorageWinTest, FailureAtAnyStepKeepsTheOldFile) {
-  for (StorageFault fault : {StorageFault::Create, StorageFault::Write, StorageFault::Flush,
+  for (StorageFault fault : {StorageFault::InPlace, StorageFault::Write, StorageFault::Flush,
                              StorageFault::Replace}) {
     SCOPED_TRACE("fault " + std::to_string(static_cast<int>(fault)));
     ASSERT_EQ(ProfileLoad(Ini().c_str()), 1);
@@ -108,6 +116,58 @@ TEST_F(StorageWinTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
   std::string text = ReadBytes(Ini());
   EXPECT_EQ(text.rfind("[settings]\r\nhot key=562\r\ncommand count=1\r\n", 0), 0u) << Visible(text);
   EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+}
+
+// What SaveAll writes: the settings, then the commands.
+void ExpectBothHalvesSaved(const std::string& text) {
+  EXPECT_EQ(text.rfind("[settings]\r\nhot key=562\r\n", 0), 0u) << Visible(text);
+  EXPECT_NE(text.find("HIDE TIME=4\r\n"), std::string::npos) << Visible(text);
+  EXPECT_NE(text.find("command count=1\r\n"), std::string::npos) << Visible(text);
+  EXPECT_NE(text.find("command key0=\"k\"\r\n"), std::string::npos) << Visible(text);
+}
+
+TEST_F(StorageWinTest, ReplacedFileKeepsItsAttributes) {
+  DWORD const attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesA(Ini().c_str(), attributes));
+  EXPECT_EQ(SaveAll(), 1);
+  ExpectBothHalvesSaved(ReadBytes(Ini()));
+  DWORD const now = GetFileAttributesA(Ini().c_str());
+  EXPECT_EQ(now & attributes, attributes) << "expected hidden and archive kept, got 0x" << std::hex
+                                          << now;
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+}
+
+TEST_F(StorageWinTest, FolderThatTakesNoNewFileGetsTheFileWrittenInPlace) {
+  // A hard link sees the very file that was written, not a new one in its place.
+  std::string link = folder_.File("link.ini");
+  ASSERT_TRUE(CreateHardLinkA(link.c_str(), Ini().c_str(), nullptr));
+  SetStorageFault(StorageFault::Create);
+  EXPECT_EQ(SaveAll(), 1);
+  ExpectBothHalvesSaved(ReadBytes(link));
+  EXPECT_EQ(ReadBytes(link), ReadBytes(Ini()));
+  EXPECT_EQ(folder_.List(), (std::vector<std::string>{"link.ini", "pimbo.ini"}));
+  // Nowhere to write at all: the failure reaches the caller.
+  SetStorageFault(StorageFault::InPlace);
+  EXPECT_EQ(SaveAll(), 0);
+}
+
+// A folder in which nothing can be created although pimbo.ini in it may be written; set up by
+// frozen_folder.sh (the Linux immutable attribute, which binds even root), which names it in
+// PIMBO_FROZEN_FOLDER.
+TEST(FrozenFolder, SettingsAndCommandsAreBothSaved) {
+  char folder[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA("PIMBO_FROZEN_FOLDER", folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) {
+    GTEST_SKIP() << "no frozen folder: run through frozen_folder.sh";
+  }
+  std::string ini = std::string(folder) + "\\pimbo.ini";
+  std::string probe = std::string(folder) + "\\probe.txt";
+  ASSERT_FALSE(WriteBytes(probe, "x")) << "expected a folder that takes no new file";
+  SaveResults results = SaveSettingsThenCommands(ini);
+  EXPECT_EQ(results.settings, 1);
+  EXPECT_EQ(results.commands, 1) << "expected the commands saved in place";
+  ExpectBothHalvesSaved(ReadBytes(ini));
+  EXPECT_EQ(GetFileAttributesA(probe.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(StorageWinTest, FileNameWithABackslashTrailByteIsReplacedInItsFolder) {

@@ -1,4 +1,4 @@
-// Host tests of the launcher's start-up rule: the files beside the program.
+// Host tests of the launcher's start-up rules: the files beside the program, setting numbers.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -97,6 +97,56 @@ TEST(LauncherPaths, FormatWithoutSlotWritesNothing) {
   Formatted const result = Format("C:\\Pimbo\\pimbo.exe", "pimbo.ini", INI_PATH_SIZE);
   EXPECT_FALSE(result.fits);
   EXPECT_EQ(result.text, "");
+}
+
+TEST(LauncherPaths, AModulePathCutToItsBufferNamesNoFolder) {
+  // GetModuleFileNameA cuts a longer path to the buffer, terminator included, and returns the
+  // buffer's size; 0 is a failure.
+  std::string const folder = "C:\\" + std::string(240, 'd');
+  std::string const module = folder + "\\pimbo.exe";  // 253 bytes: fits
+  char ini[INI_PATH_SIZE];
+  char editor[EDITOR_PATH_SIZE];
+  LauncherPathsFromModule(module.c_str(), module.size(), 260, ini, sizeof ini, editor,
+                          sizeof editor);
+  EXPECT_EQ(std::string(ini), folder + "\\pimbo.ini");
+  EXPECT_EQ(std::string(editor), folder + "\\pimbosetting.exe");
+  std::string const cut(259, 'd');
+  for (std::size_t length : {std::size_t{260}, std::size_t{0}}) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    std::memset(ini, 'x', sizeof ini);
+    std::memset(editor, 'x', sizeof editor);
+    LauncherPathsFromModule(cut.c_str(), length, 260, ini, sizeof ini, editor, sizeof editor);
+    EXPECT_STREQ(ini, "");
+    EXPECT_STREQ(editor, "");
+  }
+  LauncherPathsFromModule(cut.c_str(), 260, 260, ini, sizeof ini, nullptr, 0);
+  EXPECT_STREQ(ini, "");
+}
+
+// Conversions as the platform's profile reader (GetPrivateProfileIntA) makes them.
+TEST(SettingNumbers, ReadAsThePlatformsProfileReaderReadsThem) {
+  struct Case {
+    const char* text;
+    int number;
+  };
+  Case const cases[] = {
+      {"305", 305},                 // 0
+      {"-1", -1},                   // 1: XPOINT and YPOINT take negative numbers
+      {"+17", 17},                  // 2
+      {"305abc", 305},              // 3: digits up to the first other byte
+      {"12 34", 12},                // 4
+      {"abc", 0},                   // 5: no digits
+      {"-", 0},                     // 6
+      {"0x131", 0},                 // 7: decimal only
+      {"\t 42", 42},                // 8: blanks before the number
+      {"4294967295", -1},           // 9: 32-bit arithmetic that wraps
+      {"99999999999", 1215752191},  // 10
+      {"--5", 0},                   // 11: one sign only
+      {"\x82\x50", 0},              // 12: a double-byte digit is no digit
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(SettingNumber(cases[i].text), cases[i].number) << "case " << i;
+  }
 }
 
 }  // namespace

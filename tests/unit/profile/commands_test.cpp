@@ -149,6 +149,21 @@ TEST_F(LoadCommandsTest, MissingOrEmptyFileGivesNoCommands) {
   EXPECT_EQ(ProfileGetInt("settings", "command count", -1, nullptr), -1);
 }
 
+TEST_F(LoadCommandsTest, FromTheLoadedModelTheModelStaysForTheSettings) {
+  WriteBytes(folder_.File("pimbo.ini"), kTwoCommands);
+  ASSERT_EQ(ProfileLoad(folder_.File("pimbo.ini").c_str()), 1);
+  LoadCommandsFromProfile(&list_, CommandReader::Launcher);
+  ASSERT_EQ(list_.count, 2);
+  EXPECT_STREQ(list_.tail->key, "f");
+  EXPECT_EQ(ProfileGetInt("settings", "command count", -1, nullptr), 2);
+  ProfileFree();
+  // No model: no commands, and the list is left as it was.
+  FreeCommandList(&list_);
+  LoadCommandsFromProfile(&list_, CommandReader::Launcher);
+  EXPECT_EQ(list_.head, nullptr);
+  EXPECT_EQ(list_.count, 0);
+}
+
 TEST_F(LoadCommandsTest, HostileFilesLoadWithoutFaults) {
   std::mt19937 random(20240501);
   std::string garbage(65536, '\0');

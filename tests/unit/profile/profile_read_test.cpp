@@ -66,7 +66,8 @@ const StringCase kStringCases[] = {
     /* 30 */ {"[s]\r\nk=\r\n", "s", "k", ""},
     /* 31 */ {"[s\r\nk=v\r\n", "s", "k", "<default>"},
     /* 32 */ {"[a]\r\n[]\r\nk=v\r\n", "a", "k", "v"},
-    /* 33 */ {"[a]\r\n[  ]\r\nk=v\r\n", "a", "k", "v"},
+    // A header of blanks starts a section that no name reaches: its keys are no longer "a"'s.
+    /* 33 */ {"[a]\r\n[  ]\r\nk=v\r\n", "a", "k", "<default>"},
     /* 34 */ {"[[x]]\r\nk=v\r\n", "[x]", "k", "v"},
     /* 35 */ {"[s]\r\n[k=v]\r\nm=1\r\n", "k=v", "m", "1"},
     // Code page 932 text whose second bytes are 0x5C ("\"), kept byte for byte.

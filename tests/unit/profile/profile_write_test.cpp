@@ -50,6 +50,9 @@ const NormaliseCase kNormaliseCases[] = {
     /* 17 */ {"[s]\r\n  [k=v\r\n  #c=1\r\n", "[s]\r\n [k=v\r\n #c=1\r\n\r\n"},
     /* 18 */ {"[s]\r\nk=v\0tail\r\nm\0=w\r\n"s, "[s]\r\nk=v\r\nm=w\r\n\r\n"},
     /* 19 */ {"[s]\r\nk=v\r\n\0[t]\r\nm=w\r\n"s, "[s]\r\nk=v\r\n\r\n"},
+    // A header of blanks keeps its keys apart from the section before it, in the file too.
+    /* 20 */ {"[a]\r\nk=1\r\n[ \t ]\r\nk=2\r\n", "[a]\r\nk=1\r\n\r\n[ ]\r\nk=2\r\n\r\n"},
+    /* 21 */ {"[a]\r\n[\t]\r\n[b]\r\nk=v\r\n", "[b]\r\nk=v\r\n\r\n"},
 };
 
 TEST_F(ProfileWriteTest, LoadAndSaveNormalisesTheText) {

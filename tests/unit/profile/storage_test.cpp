@@ -2,6 +2,7 @@
 // no temporary file behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ TEST_F(StorageTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(StorageTest, FailureAtAnyStepKeepsTheOldFile) {
-  for (StorageFault fault : {StorageFault::Create, StorageFault::Write, StorageFault::Flush,
+  for (StorageFault fault : {StorageFault::InPlace, StorageFault::Write, StorageFault::Flush,
                              StorageFault::Replace}) {
     SCOPED_TRACE("fault " + std::to_string(static_cast<int>(fault)));
     WriteBytes(Path(), kOld);
@@ -54,14 +55,34 @@ TEST_F(StorageTest, FailureAtAnyStepKeepsTheOldFile) {
 }
 
 TEST_F(StorageTest, FailureWithNoFileCreatesNothing) {
-  for (StorageFault fault : {StorageFault::Create, StorageFault::Write, StorageFault::Flush,
-                             StorageFault::Replace}) {
+  for (StorageFault fault : {StorageFault::Create, StorageFault::InPlace, StorageFault::Write,
+                             StorageFault::Flush, StorageFault::Replace}) {
     ProfileSetString("s", "k", "v", nullptr);
     SetStorageFault(fault);
     EXPECT_EQ(ProfileSave(Path().c_str()), 0);
     EXPECT_TRUE(folder_.List().empty());
     ProfileFree();
   }
+}
+
+TEST_F(StorageTest, FolderThatTakesNoNewFileGetsTheFileWrittenInPlace) {
+  WriteBytes(Path(), kOld);
+  std::string link = folder_.File("link.ini");
+  ASSERT_EQ(::link(Path().c_str(), link.c_str()), 0);
+  ASSERT_EQ(ProfileLoad(Path().c_str()), 1);
+  ProfileSetInt("settings", "hot key", 306, nullptr);
+  SetStorageFault(StorageFault::Create);
+  EXPECT_EQ(ProfileSave(Path().c_str()), 1);
+  // The same file took the new text: the hard link shows it.
+  const char expected[] = "[settings]\r\nhot key=306\r\n\x95\x5C=old\r\n\r\n";
+  EXPECT_EQ(ReadBytes(Path()), expected);
+  EXPECT_EQ(ReadBytes(link), expected);
+  // A shorter text leaves nothing of the longer one behind it.
+  ProfileFree();
+  ProfileSetString("s", "k", "v", nullptr);
+  EXPECT_EQ(ProfileSave(Path().c_str()), 1);
+  EXPECT_EQ(ReadBytes(link), "[s]\r\nk=v\r\n\r\n");
+  EXPECT_EQ(folder_.List(), (std::vector<std::string>{"link.ini", "pimbo.ini"}));
 }
 
 TEST_F(StorageTest, ReadOnlyFileIsLeftAsItWas) {
