@@ -326,6 +326,9 @@ bool ReadListView(HWND list, ListViewState* state, std::string* error, int maxRo
                   DWORD timeoutMs = 60000);
 // Selects exactly these rows of the list view (LVM_SETITEMSTATE), as a user's clicks would.
 bool SelectListRows(HWND list, std::vector<int> const& rows, std::string* error);
+// The list view's header click on column, as the list view hands it to its parent (sent in the
+// program's own process: Wine marshals no WM_NOTIFY between processes).
+bool ClickListHeader(HWND list, int column, std::string* error);
 
 struct DialogControl {
   int id = 0;  // GetDlgCtrlID; -1 for an unnamed static

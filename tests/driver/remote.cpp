@@ -238,6 +238,16 @@ bool SelectListRows(HWND list, std::vector<int> const& rows, std::string* error)
   return RunInOwner(request, 10000, &report, error);
 }
 
+bool ClickListHeader(HWND list, int column, std::string* error) {
+  std::string ignored;
+  error = ErrorSink(error, &ignored);
+  RemoteRequest request = Request(REMOTE_CLICK_HEADER, list);
+  request.rowCount = 1;
+  request.rows[0] = column;
+  std::string report;
+  return RunInOwner(request, 10000, &report, error);
+}
+
 bool ReadDialogLayout(HWND dialog, DialogLayout* layout, std::string* error) {
   std::string ignored;
   error = ErrorSink(error, &ignored);

@@ -152,6 +152,25 @@ DWORD ReadListView(RemoteRequest const& request, std::string* lines) {
   return 1;
 }
 
+DWORD ClickHeader(RemoteRequest const& request, std::string* lines) {
+  HWND list = request.window;
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  if (!header || request.rowCount != 1) return 2;
+  NMHEADERA click{};
+  click.hdr.hwndFrom = header;
+  click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(header));
+  click.hdr.code = HDN_ITEMCLICKA;
+  click.iItem = request.rows[0];
+  click.iButton = 0;
+  LRESULT ignored = 0;
+  if (!Ask(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click),
+           &ignored)) {
+    return 3;
+  }
+  *lines += "clicked\n";
+  return 1;
+}
+
 DWORD SelectRows(RemoteRequest const& request, std::string* lines) {
   HWND list = request.window;
   LVITEMA item{};
@@ -301,6 +320,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
     case REMOTE_READ_MENU: result = ReadMenu(request, &lines); break;
     case REMOTE_READ_LIST_VIEW: result = ReadListView(request, &lines); break;
     case REMOTE_SELECT_ROWS: result = SelectRows(request, &lines); break;
+    case REMOTE_CLICK_HEADER: result = ClickHeader(request, &lines); break;
     case REMOTE_READ_DIALOG: result = ReadDialog(request, &lines); break;
     case REMOTE_READ_COMBO_EX: result = ReadComboEx(request, &lines); break;
     case REMOTE_POST_DROP: result = PostDrop(request, &lines); break;

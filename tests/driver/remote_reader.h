@@ -30,6 +30,9 @@ enum RemoteRequestKind : DWORD {
   // window = an extended combo box ("ComboBoxEx32"). Lines:
   //   "selection" index (CB_GETCURSEL, -1 for none) | "item" index text (CBEM_GETITEMA)
   REMOTE_READ_COMBO_EX = 10,
+  // window = a list view. Sends its parent the header's item click (HDN_ITEMCLICKA, left
+  // button) on column rows[0], as the list view passes a click on that header item on.
+  REMOTE_CLICK_HEADER = 11,
   // window = a window that may take dropped files. Builds a drop of the paths in dropPaths
   // inside this process (a drop handle lives in the receiving process) and posts WM_DROPFILES,
   // so that a question the drop raises does not hold the reader. A window without

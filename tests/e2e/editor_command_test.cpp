@@ -491,8 +491,14 @@ TEST_F(EditorCommandRows, DoubleClickOpensTheRowAndASecondNewOpensNoSecondDialog
   e2e::ListViewState state = ReadRows();
   ASSERT_EQ(state.rows.size(), 3u);
   POINT at = e2e::CentreOf(state.rows[2].rect);
-  ASSERT_TRUE(e2e::ClickAt(at));
-  ASSERT_TRUE(e2e::ClickAt(at));
+  // Under Wine on a loaded machine a synthetic click is now and then lost: a double-click that
+  // opened nothing is made again (once the dialog is open, the list takes no clicks).
+  for (int attempt = 0; attempt < 3 && !edit_; ++attempt) {
+    ASSERT_TRUE(e2e::ClickAt(at));
+    ASSERT_TRUE(e2e::ClickAt(at));
+    edit_ = e2e::WaitForWindow(editor_.Id(), "#32770", EDIT_TITLE, true, 8000);
+    if (!edit_) e2e::StaysFalse([] { return false; }, GetDoubleClickTime() + 100);
+  }
   ASSERT_NO_FATAL_FAILURE(WaitEdit());
   EXPECT_EQ(Field(IDC_NAME), "two");
 

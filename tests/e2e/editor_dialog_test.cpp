@@ -317,11 +317,23 @@ TEST_F(EditorCommands, HeaderClicksSortUpThenDownAndOkStoresTheRowOrder) {
   ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({}, commands)));
   e2e::ListViewState state = ReadRows();
   ASSERT_EQ(state.columns.size(), 4u);
-  auto click = [&](int column) { return e2e::ClickAt(e2e::CentreOf(state.columns[column].header)); };
+  // The first click is a real one; the later ones are the header's notification itself: under
+  // Wine on a loaded machine synthetic clicks on the header are now and then lost, and each
+  // lost click would reverse the expected direction of every later one.
+  bool sorted = false;  // key, ascending; a click that was lost is made again
+  for (int attempt = 0; attempt < 3 && !sorted; ++attempt) {
+    ASSERT_TRUE(e2e::ClickAt(e2e::CentreOf(state.columns[0].header)));
+    sorted = e2e::WaitUntil([&] {
+      e2e::ListViewState now;
+      std::string ignored;
+      return e2e::ReadListView(list_, &now, &ignored) &&
+             Names(now) == std::vector<std::string>{"charlie", "delta", "bravo", "alpha"};
+    }, 10000);
+  }
+  EXPECT_TRUE(sorted) << "expected keys a, b, c, d";
+  std::string error;
+  auto click = [&](int column) { return e2e::ClickListHeader(list_, column, &error); };
 
-  ASSERT_TRUE(click(0));  // key, ascending
-  EXPECT_TRUE(WaitNames(list_, {"charlie", "delta", "bravo", "alpha"}))
-      << "expected keys a, b, c, d";
   ASSERT_TRUE(click(1));  // name, descending: the direction alternates over all headers
   EXPECT_TRUE(WaitNames(list_, {"delta", "charlie", "bravo", "alpha"}))
       << "expected names descending";
