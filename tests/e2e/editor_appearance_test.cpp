@@ -21,6 +21,14 @@ TEST_F(EditorAppearance, DraggingThePictureStoresTheDropCorner) {
   POINT drop{400, 300};
 
   ASSERT_TRUE(e2e::DragMouse(grab, drop)) << "expected the press on the picture to start a drag";
+  // The release ends the drag once the editor lets the mouse go; only then may OK come, for a
+  // posted click would be handled before the release still waiting among the input.
+  DWORD const thread = GetWindowThreadProcessId(picture, nullptr);
+  EXPECT_TRUE(e2e::WaitUntil([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+  })) << "expected the release to end the drag";
   EXPECT_TRUE(e2e::WaitVisible(picture, true)) << "expected the picture shown after the drop";
   EXPECT_EQ(EndWith(IDOK), 0u);
   EXPECT_EQ(Setting("XPOINT"), std::to_string(drop.x - offset.x));
