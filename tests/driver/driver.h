@@ -385,12 +385,12 @@ DropOutcome DropFiles(HWND window, std::vector<std::string> const& paths, std::s
 
 // A shortcut (.lnk) made with the shell-link object and saved at path. target empty: a link
 // that points nowhere. Empty arguments and workingDirectory are left unset.
-struct ShortcutSpec {
+struct ShortcutContents {
   std::string target;
   std::string arguments;
   std::string workingDirectory;
 };
-bool MakeShortcut(std::string const& path, ShortcutSpec const& spec, std::string* error);
+bool MakeShortcut(std::string const& path, ShortcutContents const& contents, std::string* error);
 
 // The window program that the window pick is tried on (tests/probe/pick_target.cpp).
 std::string PickTargetExe();

@@ -37,7 +37,7 @@ void ReleaseIf(Interface* object) {
 
 }  // namespace
 
-bool MakeShortcut(std::string const& path, ShortcutSpec const& spec, std::string* error) {
+bool MakeShortcut(std::string const& path, ShortcutContents const& contents, std::string* error) {
   std::string ignored;
   if (!error) error = &ignored;
   ComScope com;
@@ -50,17 +50,17 @@ bool MakeShortcut(std::string const& path, ShortcutSpec const& spec, std::string
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_IShellLinkA, reinterpret_cast<void**>(&link));
   const char* step = "CoCreateInstance";
-  if (SUCCEEDED(result) && !spec.target.empty()) {
+  if (SUCCEEDED(result) && !contents.target.empty()) {
     step = "SetPath";
-    result = link->SetPath(spec.target.c_str());
+    result = link->SetPath(contents.target.c_str());
   }
-  if (SUCCEEDED(result) && !spec.arguments.empty()) {
+  if (SUCCEEDED(result) && !contents.arguments.empty()) {
     step = "SetArguments";
-    result = link->SetArguments(spec.arguments.c_str());
+    result = link->SetArguments(contents.arguments.c_str());
   }
-  if (SUCCEEDED(result) && !spec.workingDirectory.empty()) {
+  if (SUCCEEDED(result) && !contents.workingDirectory.empty()) {
     step = "SetWorkingDirectory";
-    result = link->SetWorkingDirectory(spec.workingDirectory.c_str());
+    result = link->SetWorkingDirectory(contents.workingDirectory.c_str());
   }
   if (SUCCEEDED(result)) {
     step = "QueryInterface(IPersistFile)";

@@ -58,18 +58,18 @@ inline constexpr char FOLDER_NAME_CHARACTERS_TEXT[] =
     "フォルダ名には次の文字は使えません。\r\n            \\ : , ; * ? \" < > |";
 
 // The command stored as index i of a pimbo.ini text, quotes removed ("" for a missing key).
-inline CommandSpec StoredCommand(std::string const& ini, int i) {
+inline CommandEntry StoredCommand(std::string const& ini, int i) {
   auto text = [&](char const* stem) {
     return Unquoted(IniValue(ini, "commands", stem + std::to_string(i)).value_or(""));
   };
   return {text("command name"), text("command key"), std::atoi(text("command type").c_str()),
           text("command exe"), text("command file")};
 }
-inline bool operator==(CommandSpec const& a, CommandSpec const& b) {
+inline bool operator==(CommandEntry const& a, CommandEntry const& b) {
   return a.name == b.name && a.key == b.key && a.type == b.type && a.exe == b.exe &&
          a.file == b.file;
 }
-inline std::ostream& operator<<(std::ostream& out, CommandSpec const& c) {
+inline std::ostream& operator<<(std::ostream& out, CommandEntry const& c) {
   return out << "{" << c.name << ", " << c.key << ", " << c.type << ", " << c.exe << ", "
              << c.file << "}";
 }

@@ -9,7 +9,7 @@
 #include "launcher_fixture.h"
 
 // One command record as pimbo.ini stores it.
-struct CommandSpec {
+struct CommandEntry {
   std::string name;
   std::string key;
   int type = 0;
@@ -33,14 +33,14 @@ inline std::string ShutDownCaption() {
 // pimbo.ini with the given lines of section "settings" and the commands, written the way the
 // settings editor writes it (non-empty texts quoted).
 inline std::string CommandsIni(std::vector<std::string> const& settings,
-                               std::vector<CommandSpec> const& commands) {
+                               std::vector<CommandEntry> const& commands) {
   auto quoted = [](std::string const& text) { return text.empty() ? text : "\"" + text + "\""; };
   std::string text = "[settings]\r\n";
   for (std::string const& line : settings) text += line + "\r\n";
   text += "command count=" + std::to_string(commands.size()) + "\r\n\r\n[commands]\r\n";
   for (size_t i = 0; i < commands.size(); ++i) {
     std::string n = std::to_string(i);
-    CommandSpec const& c = commands[i];
+    CommandEntry const& c = commands[i];
     text += "command name" + n + "=" + quoted(c.name) + "\r\n";
     text += "command key" + n + "=" + quoted(c.key) + "\r\n";
     text += "command type" + n + "=" + std::to_string(c.type) + "\r\n";
@@ -78,13 +78,13 @@ class CommandTest : public LauncherTest {
   }
 
   // Start with these settings and commands.
-  void Launch(std::vector<std::string> const& settings, std::vector<CommandSpec> const& commands) {
+  void Launch(std::vector<std::string> const& settings, std::vector<CommandEntry> const& commands) {
     ASSERT_NO_FATAL_FAILURE(Start(CommandsIni(settings, commands)));
   }
 
   // The probe in the "app" subfolder and a command that starts it with parameters.
   std::string AppProbe() const { return folder_->PathOf("app\\probe.exe"); }
-  CommandSpec ProbeCommand(std::string const& key, std::string const& parameters = "") const {
+  CommandEntry ProbeCommand(std::string const& key, std::string const& parameters = "") const {
     return {"probe " + key, key, CMD_APP, AppProbe(), parameters};
   }
 

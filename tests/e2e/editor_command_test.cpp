@@ -187,7 +187,7 @@ TEST_F(EditorCommandDialog, EachTypeShowsItsFieldsAndKeepsWhatWasTyped) {
 }
 
 TEST_F(EditorCommandDialog, OpensStoredCommandsOfEachKind) {
-  std::vector<CommandSpec> const commands = {
+  std::vector<CommandEntry> const commands = {
       {"desk", "d", CMD_DESKTOP_FOLDER, "", "新しいフォルダ"},
       {"logoff", "l", CMD_EXIT_WINDOWS, "2", ""},
       {"control", "c", CMD_CONTROL, "9", ""},
@@ -239,7 +239,7 @@ TEST_F(EditorCommandDialog, OpensStoredCommandsOfEachKind) {
 
   EXPECT_EQ(EndWith(IDOK), 0u);
   std::string const ini = Ini();
-  EXPECT_EQ(StoredCommand(ini, 2), (CommandSpec{"control", "c", CMD_CONTROL, "2", ""}));
+  EXPECT_EQ(StoredCommand(ini, 2), (CommandEntry{"control", "c", CMD_CONTROL, "2", ""}));
   for (int i : {0, 1, 3, 4}) EXPECT_EQ(StoredCommand(ini, i), commands[i]) << "command " << i;
 }
 
@@ -281,7 +281,7 @@ TEST_F(EditorCommandChecks, NameAndKeyAreCheckedInOrder) {
   EXPECT_EQ(EndWith(IDOK), 0u);
   // A 32-byte key whose last byte is a single-byte katakana, a 255-byte name, only a file.
   EXPECT_EQ(StoredCommand(Ini(), 0),
-            (CommandSpec{std::string(255, 'n'), std::string(31, 'k') + "ｱ", CMD_APP, "",
+            (CommandEntry{std::string(255, 'n'), std::string(31, 'k') + "ｱ", CMD_APP, "",
                          "readme.txt"}));
   EXPECT_EQ(StoredCommand(Ini(), 1).key, "dup");
 }
@@ -356,13 +356,13 @@ TEST_F(EditorCommandChecks, OperandsAreCheckedByType) {
 
   EXPECT_EQ(EndWith(IDOK), 0u);
   std::string const ini = Ini();
-  EXPECT_EQ(StoredCommand(ini, 0), (CommandSpec{"saver", "s", CMD_SCREENSAVER, "", ""}));
-  EXPECT_EQ(StoredCommand(ini, 1), (CommandSpec{"folder", "f", CMD_FOLDER, "1", typed}));
-  EXPECT_EQ(StoredCommand(ini, 2), (CommandSpec{"n", "k", CMD_DESKTOP_FOLDER, "", "表ソ"}));
+  EXPECT_EQ(StoredCommand(ini, 0), (CommandEntry{"saver", "s", CMD_SCREENSAVER, "", ""}));
+  EXPECT_EQ(StoredCommand(ini, 1), (CommandEntry{"folder", "f", CMD_FOLDER, "1", typed}));
+  EXPECT_EQ(StoredCommand(ini, 2), (CommandEntry{"n", "k", CMD_DESKTOP_FOLDER, "", "表ソ"}));
 }
 
 TEST_F(EditorCommandChecks, PrefixWarningsAreAskedInListOrderAtEveryOk) {
-  std::vector<CommandSpec> const commands = {
+  std::vector<CommandEntry> const commands = {
       {"ab", "ab", CMD_APP, "", "ab.txt"},
       {"abd", "abd", CMD_APP, "", "abd.txt"},
   };
@@ -425,14 +425,14 @@ TEST_F(EditorCommandChecks, PrefixWarningsAreAskedInListOrderAtEveryOk) {
 
   EXPECT_EQ(EndWith(IDOK), 0u);
   std::string const ini = Ini();
-  EXPECT_EQ(StoredCommand(ini, 0), (CommandSpec{"a", "a", CMD_APP, "a.exe", ""}));
+  EXPECT_EQ(StoredCommand(ini, 0), (CommandEntry{"a", "a", CMD_APP, "a.exe", ""}));
   EXPECT_EQ(StoredCommand(ini, 1).key, "abdx");
   EXPECT_EQ(StoredCommand(ini, 2).key, "AB");
 }
 
 // --- Where New and Modify put the command --------------------------------------------------
 
-std::vector<CommandSpec> ThreeCommands() {
+std::vector<CommandEntry> ThreeCommands() {
   return {{"zero", "k0", CMD_APP, "", "f0"},
           {"one", "k1", CMD_FOLDER, "0", "C:\\"},
           {"two", "k2", CMD_SCREENSAVER, "", ""}};
@@ -458,7 +458,7 @@ TEST_F(EditorCommandRows, NewGoesBelowTheFirstSelectedRowOrOnTop) {
       << "expected the selection unchanged";
 
   EXPECT_EQ(EndWith(IDOK), 0u);
-  EXPECT_EQ(StoredCommand(Ini(), 2), (CommandSpec{"below zero", "b", CMD_APP, "b.exe", ""}));
+  EXPECT_EQ(StoredCommand(Ini(), 2), (CommandEntry{"below zero", "b", CMD_APP, "b.exe", ""}));
   EXPECT_EQ(StoredCommand(Ini(), 4).name, "two");
 }
 
@@ -482,7 +482,7 @@ TEST_F(EditorCommandRows, ModifyReplacesOnlyTheFirstSelectedRow) {
 
   EXPECT_EQ(EndWith(IDOK), 0u);
   std::string const ini = Ini();
-  EXPECT_EQ(StoredCommand(ini, 1), (CommandSpec{"ONE", "k1", CMD_FOLDER, "0", "C:\\"}));
+  EXPECT_EQ(StoredCommand(ini, 1), (CommandEntry{"ONE", "k1", CMD_FOLDER, "0", "C:\\"}));
   EXPECT_EQ(StoredCommand(ini, 2), ThreeCommands()[2]);
 }
 
@@ -738,7 +738,7 @@ TEST_F(EditorCommandBadInput, AnUnknownTypeSelectsNothingAndOkRefuses) {
   ASSERT_NO_FATAL_FAILURE(CancelEdit());
   EXPECT_EQ(RowTexts()[0], (std::vector<std::string>{"o", "odd", "", "C:\\x"}));
   EXPECT_EQ(EndWith(IDOK), 0u);
-  EXPECT_EQ(StoredCommand(Ini(), 0), (CommandSpec{"odd", "o", 9, "3", "C:\\x"}));
+  EXPECT_EQ(StoredCommand(Ini(), 0), (CommandEntry{"odd", "o", 9, "3", "C:\\x"}));
 }
 
 TEST_F(EditorCommandBadInput, CancelAfterEditsKeepsTheRowsAndTheFile) {
@@ -777,7 +777,7 @@ long long NowMs() {
 }
 
 TEST_F(EditorCommandPerformance, OkWalksTenThousandRowsWithinAFrame) {
-  std::vector<CommandSpec> commands;
+  std::vector<CommandEntry> commands;
   for (int i = 0; i < 10000; ++i) {
     char key[16];
     snprintf(key, sizeof key, "k%05d", i);

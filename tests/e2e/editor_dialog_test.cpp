@@ -106,7 +106,7 @@ TEST_F(EditorDialog, EveryControlSitsWhereTheTemplatePutsIt) {
 }
 
 TEST_F(EditorDialog, ColumnsAndOneRowPerCommand) {
-  std::vector<CommandSpec> commands = {
+  std::vector<CommandEntry> commands = {
       {"メモ帳", "m", CMD_APP, "notepad.exe", "C:\\readme.txt"},
       {"Windows", "w", CMD_FOLDER, "1", "C:\\windows"},
       {"終了", "q", CMD_CONTROL, "1", ""},
@@ -240,7 +240,7 @@ TEST_F(EditorDialog, NoTrayWarningOnlyWithoutAControlCommand) {
 
 // --- Deleting and sorting rows ---------------------------------------------------------------
 
-std::vector<CommandSpec> FiveCommands() {
+std::vector<CommandEntry> FiveCommands() {
   return {{"zero", "k0", CMD_APP, "", "f0"},     {"one", "k1", CMD_FOLDER, "0", "f1"},
           {"two", "k2", CMD_SCREENSAVER, "", ""}, {"three", "k3", CMD_CONTROL, "2", ""},
           {"four", "k4", CMD_APP, "", "f4"}};
@@ -308,7 +308,7 @@ bool WaitNames(HWND list, std::vector<std::string> const& names) {
 TEST_F(EditorCommands, HeaderClicksSortUpThenDownAndOkStoresTheRowOrder) {
   // Keys, names, types and files ordered differently from each other. The operation texts in
   // alphabetical order would put "Pimbo 制御" (4) before "WINDOWS の終了" (2).
-  std::vector<CommandSpec> commands = {
+  std::vector<CommandEntry> commands = {
       {"bravo", "c", CMD_CONTROL, "0", "b.txt"},
       {"delta", "b", CMD_EXIT_WINDOWS, "1", "D.txt"},
       {"alpha", "d", CMD_APP, "", "c.txt"},

@@ -125,7 +125,7 @@ long long MsSince(long long start) { return NowMs() - start; }
 
 // n commands whose keys run backwards ("k09999" first), so that sorting by key reverses them.
 std::string ManyCommands(int n) {
-  std::vector<CommandSpec> commands;
+  std::vector<CommandEntry> commands;
   for (int i = 0; i < n; ++i) {
     char key[16], name[32];
     snprintf(key, sizeof key, "k%05d", n - 1 - i);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "command_fixture.h"  // CommandSpec, CommandsIni
+#include "command_fixture.h"  // CommandEntry, CommandsIni
 #include "driver.h"
 
 #include <commctrl.h>  // after <windows.h>, which it needs
