@@ -399,4 +399,12 @@ inline constexpr char PICK_TARGET_CLASS[] = "Pimbo Pick Target";
 inline constexpr char PICK_TARGET_TITLE[] = "ピック対象 - 表示テスト";
 inline constexpr int PICK_TARGET_EDIT_ID = 100;
 
+// ---------------------------------------------------------------------------------------------
+// Screenshots for the documentation
+
+// When PIMBO_E2E_SHOT_DIR names a folder (scripts/take-screenshots), tells the script that the
+// screen now shows what docs/<name>.png should hold, and waits (at most 60 s) until it has been
+// taken. Does nothing otherwise.
+void OfferScreenshot(std::string const& name);
+
 }  // namespace e2e

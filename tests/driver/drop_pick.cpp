@@ -86,4 +86,15 @@ std::string PickTargetExe() {
                                     : WinePath(PIMBO_E2E_PICK_TARGET_UNIX_PATH);
 }
 
+void OfferScreenshot(std::string const& name) {
+  char dir[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableA("PIMBO_E2E_SHOT_DIR", dir, sizeof dir);
+  if (n == 0 || n >= sizeof dir) return;
+  std::string const ready = std::string(dir) + "\\" + name + ".ready";
+  std::string const done = std::string(dir) + "\\" + name + ".done";
+  HANDLE file = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
+}
+
 }  // namespace e2e

@@ -205,6 +205,7 @@ TEST_F(EditorCommandDialog, OpensStoredCommandsOfEachKind) {
   EXPECT_EQ(Field(IDC_APPLICATION), "新しいフォルダ");
   EXPECT_TRUE(Shown(IDC_APPLICATION));
   EXPECT_EQ(Field(IDC_FILE), "");
+  e2e::OfferScreenshot("command-dialog-desktop-folder");
   ASSERT_NO_FATAL_FAILURE(CancelEdit());
 
   ASSERT_NO_FATAL_FAILURE(OpenModify({1}));
@@ -230,6 +231,7 @@ TEST_F(EditorCommandDialog, OpensStoredCommandsOfEachKind) {
   ASSERT_NO_FATAL_FAILURE(OpenModify({3}));
   EXPECT_EQ(Selection(IDC_OPERATION), 1);
   EXPECT_EQ(Field(IDC_FILE), "C:\\windows");
+  e2e::OfferScreenshot("command-dialog-folder");
   ASSERT_NO_FATAL_FAILURE(ChooseType(CMD_APP, "アプリケーション"));
   EXPECT_EQ(Field(IDC_APPLICATION), "1");
   ASSERT_NO_FATAL_FAILURE(CancelEdit());

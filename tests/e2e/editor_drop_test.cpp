@@ -419,19 +419,6 @@ void PickAt(HWND edit, POINT to) {
   ASSERT_TRUE(e2e::Responds(edit));
 }
 
-// When PIMBO_E2E_SHOT_DIR names a folder (scripts/shot-window-pick), tells the script that the
-// screen is ready to be taken and waits (at most 60 s) until it has been.
-void OfferScreenshot() {
-  char dir[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableA("PIMBO_E2E_SHOT_DIR", dir, sizeof dir);
-  if (n == 0 || n >= sizeof dir) return;
-  std::string const ready = std::string(dir) + "\\ready", done = std::string(dir) + "\\done";
-  HANDLE file = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  e2e::WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                 60000);
-}
-
 TEST_F(EditorWindowPick, AnotherProgramsChildGivesItsTitleAndProgram_AndTheLauncherRunsIt) {
   ASSERT_NO_FATAL_FAILURE(OpenNewCommand(std::nullopt, true));
   ASSERT_TRUE(CreateDirectoryA(folder_->PathOf("app").c_str(), nullptr));
@@ -460,7 +447,7 @@ TEST_F(EditorWindowPick, AnotherProgramsChildGivesItsTitleAndProgram_AndTheLaunc
   EXPECT_TRUE(e2e::WaitUntil([&] { return Fields() == want; }, 5000)) << Fields();
   EXPECT_EQ(SelectedType(), CMD_APP);
   EXPECT_TRUE(Settled()) << "expected no question";
-  OfferScreenshot();
+  e2e::OfferScreenshot("editor-window-pick");
 
   ASSERT_NO_FATAL_FAILURE(SetField(IDC_FILE, ""));
   // The edit dialog's own OK (Press would click the settings dialog's).
