@@ -117,12 +117,12 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
 void FreeCommandList(CommandList* list);
 
 // A new record with copies of the texts (a null text stays null), links cleared; null when
-// memory runs out (then nothing is left allocated).
+// memory runs out. The texts live in the record's own block: change a record by making a new
+// one, never by writing into or replacing its texts.
 CommandRecord* NewCommandRecord(const char* name, const char* key, std::int32_t type,
                                 const char* exe, const char* file);
 
-// Frees the record's name, key, exe and file texts (any may be null) and the record; null is
-// ignored.
+// Frees the record with its texts; null is ignored.
 void FreeCommandRecord(CommandRecord* record);
 
 // Makes *list hold records[0..count) in array order: head, tail, prev, next and count set,

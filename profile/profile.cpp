@@ -167,3 +167,25 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
 }
 
 void ProfileFree() { CurrentProfile.reset(); }
+
+int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* context) {
+  int s = ProfileFindSection(section);
+  if (s < 0 || !visit) return 0;
+  const ProfileSection& found = CurrentProfile->sections[s];
+  for (const ProfileEntry& entry : found.entries) {
+    // The entries a lookup can find: keys with a name (deleted ones have none).
+    if (entry.kind != PROFILE_KEY || entry.nameLength == 0) continue;
+    std::string_view name = found.EntryName(entry);
+    if (!entry.hasValue) {
+      visit(context, name.data(), name.size(), nullptr, 0);
+      continue;
+    }
+    Span value = TreatedValue(found.EntryValue(entry));
+    visit(context, name.data(), name.size(), value.text, value.length);
+  }
+  return 1;
+}
+
+int ProfileParseIntSpan(const char* text, std::size_t length) {
+  return text ? ParseInt(text, length) : 0;
+}

@@ -7,6 +7,7 @@
 // ProfileSave touch the file. Results are 0/1 or the value; nothing throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Reading half (both programs).
@@ -15,6 +16,18 @@ int ProfileGetString(const char* section, const char* key, const char* defaultTe
                      int bufferSize, const char* path);
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* path);
 void ProfileFree();
+
+// Visits the key lines of the first section that section names, in file order, duplicates
+// included: visit(context, name, nameLength, value, valueLength) with the value as the getters
+// hand it out (blanks and one pair of quotes dropped), or a null value for a key without one.
+// The texts live until the model is freed. Returns 0 when there is no such section. Lets a
+// reader of many numbered keys take them in one pass instead of one lookup each.
+using ProfileKeyVisitor = void (*)(void* context, const char* name, std::size_t nameLength,
+                                   const char* value, std::size_t valueLength);
+int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* context);
+
+// ProfileParseInt of a text given by its length.
+int ProfileParseIntSpan(const char* text, std::size_t length);
 
 // Editing and writing half (settings editor only; lives in profile_write.cpp). A CR or LF in
 // a section name, key name or value is stored as a blank, so a set never breaks the file's

@@ -3,6 +3,7 @@
 #include "profile_model.h"
 
 #include <cstring>
+#include <new>
 
 std::unique_ptr<ProfileModel> CurrentProfile;
 
@@ -116,13 +117,48 @@ int ProfileFindSection(const char* name) {
                                  });
 }
 
+void ProfileIndexKeys(ProfileSection* section) {
+  if (section->indexed) return;
+  ProfileSection& s = *section;
+  try {
+    for (std::size_t i = 0; i < s.entries.size(); ++i) {
+      const ProfileEntry& entry = s.entries[i];
+      if (entry.kind != PROFILE_KEY || entry.nameLength == 0) continue;
+      std::string_view name = s.EntryName(entry);
+      std::uint32_t hash = ProfileFoldHash(name.data(), name.size());
+      // Only the first of each name: lookups return the first match.
+      if (s.keyIndex.Find(name.data(), name.size(), hash,
+                          [&s](int k) { return s.EntryName(s.entries[k]); }) >= 0)
+        continue;
+      s.keyIndex.Reserve();
+      s.keyIndex.Insert(hash, static_cast<int>(i));
+    }
+  } catch (...) {
+    s.keyIndex.Clear();
+    throw;
+  }
+  s.indexed = true;
+}
+
 int ProfileFindKey(int section, const char* name) {
   if (!CurrentProfile || section < 0 ||
       section >= static_cast<int>(CurrentProfile->sections.size()) || !name || !*name)
     return -1;
-  const ProfileSection& s = CurrentProfile->sections[section];
+  ProfileSection& s = CurrentProfile->sections[section];
   std::size_t length = std::strlen(name);
   if (s.entries.empty() || length > PROFILE_NAME_LIMIT) return -1;
+  try {
+    ProfileIndexKeys(&s);
+  } catch (const std::bad_alloc&) {
+    // No memory for the index: the same answer by walking the entries.
+    for (std::size_t i = 0; i < s.entries.size(); ++i) {
+      const ProfileEntry& entry = s.entries[i];
+      if (entry.kind == PROFILE_KEY && entry.nameLength > 0 &&
+          ProfileNamesMatch(s.EntryName(entry), name, length))
+        return static_cast<int>(i);
+    }
+    return -1;
+  }
   return s.keyIndex.Find(name, length, ProfileFoldHash(name, length),
                          [&s](int i) { return s.EntryName(s.entries[i]); });
 }
@@ -152,9 +188,10 @@ void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t na
   std::string_view text;
   if (kind == PROFILE_KEY) text = std::string_view(value, FieldLength(value, valueLength));
   // Only the first live key of each name goes into the index: lookups return the first match.
+  // An unindexed section gets its index from the entries when it is first searched.
   bool first = false;
   std::uint32_t hash = 0;
-  if (kind == PROFILE_KEY && !stored.empty()) {
+  if (section->indexed && kind == PROFILE_KEY && !stored.empty()) {
     hash = ProfileFoldHash(stored.data(), stored.size());
     first = section->keyIndex.Find(stored.data(), stored.size(), hash,
                                    [section](int i) {

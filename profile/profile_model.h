@@ -97,9 +97,12 @@ struct ProfileSection {
   // Names and values of the entries, back to back. A replaced value's old bytes stay unused
   // until the section is cleared or the model freed (the editor sets each key once a save).
   std::string text;
-  // First live key entry of each name. Keeps lookups and loading linear in the number of
-  // keys; the entries stay the one source of truth.
+  // First live key entry of each name. Keeps lookups linear in the number of keys; the
+  // entries stay the one source of truth. Built on the first lookup in the section
+  // (ProfileIndexKeys), not while loading: the launcher reads its commands in one walk over
+  // the entries and never needs the index of its largest section.
   ProfileNameIndex keyIndex;
+  bool indexed = false;  // keyIndex holds every live key entry
 
   std::string_view EntryName(const ProfileEntry& entry) const {
     return std::string_view(text.data() + entry.nameOffset, entry.nameLength);
@@ -122,6 +125,10 @@ extern std::unique_ptr<ProfileModel> CurrentProfile;
 
 // A new model holding only the nameless section 0.
 std::unique_ptr<ProfileModel> ProfileCreateModel();
+
+// Builds section's key index from its entries when it has none yet; may throw, and then leaves
+// the section unindexed.
+void ProfileIndexKeys(ProfileSection* section);
 
 // Index of the first section / live key entry whose name matches (ASCII case-insensitively,
 // byte for byte otherwise), or -1. Null or empty names never match.

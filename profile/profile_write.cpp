@@ -113,7 +113,7 @@ void ProfileDeleteEntry(int section, int entry) {
         break;
       }
     }
-    s.keyIndex.Replace(ProfileFoldHash(name.data(), name.size()), entry, next);
+    if (s.indexed) s.keyIndex.Replace(ProfileFoldHash(name.data(), name.size()), entry, next);
   }
   e.nameLength = 0;
   e.valueLength = 0;

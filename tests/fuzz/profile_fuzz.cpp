@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes loaded and saved, then loaded and saved again, must give the same
-// text twice; lookups on the model must stay in bounds.
+// text twice; lookups on the model must stay in bounds; the command records that loading
+// builds in one walk must be what a lookup per key gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "commands.h"
+#include "looked_up_commands.h"
 #include "profile.h"
 #include "profile_edit.h"
 #include "profile_model.h"
@@ -58,6 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CurrentProfile = ProfileCreateModel();
   ProfileParse(CurrentProfile.get(), text, size);
+  // A small count keeps the comparison quick; the cap of huge counts has its own unit test.
+  if (ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr) <= 64) {
+    std::string difference = LoadingDiffersFromLookups();
+    if (!difference.empty()) {
+      std::fprintf(stderr, "loading and lookups disagree: %s\n", difference.c_str());
+      std::abort();
+    }
+  }
   LookUp(text, size);
   ProfileFree();
   return 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "looked_up_commands.h"
 #include "profile.h"
 #include "test_files.h"
 
@@ -178,6 +179,74 @@ TEST_F(LoadCommandsTest, HostileFilesLoadWithoutFaults) {
                       std::string(100 * 1024, 'x') + "\r\n");
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(std::string(records[0]->name).size(), 255u);
+}
+
+// Loading takes every command's keys in one walk over the section instead of a lookup per
+// key; on files that bend the key names, the records must be what the lookups give.
+class WalkedCommandsTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ProfileFree(); }
+
+  // Loads text and compares both readers' records with the lookups; the first difference.
+  static std::string Check(const std::string& text) {
+    if (LoadProfileText(text) != 1) return "the file did not load";
+    return LoadingDiffersFromLookups();
+  }
+};
+
+TEST_F(WalkedCommandsTest, KeyNamesThatBendTheRulesReadAsLookupsReadThem) {
+  EXPECT_EQ(Check("[settings]\r\ncommand count=4\r\n[commands]\r\n"
+                  // Case of ASCII letters ignored; the first of a name counts, blank or not.
+                  "COMMAND NAME0=upper\r\ncommand name0=second\r\nCommand Key0=\r\n"
+                  "command key0=later\r\n"
+                  // Not the plain decimal form: no command of these.
+                  "command name01=zero\r\ncommand name+1=plus\r\ncommand name 1=blank\r\n"
+                  "command name1x=tail\r\ncommand name65536=far\r\ncommand name4=past count\r\n"
+                  // A line without "=" is a key with an empty value; a comment is none.
+                  "command name1\r\ncommand name1=shadowed\r\n#command name2=comment\r\n"
+                  "  command name2  =  \"  quoted  \"  \r\ncommand type2=  -7 \r\n"
+                  "command type1=99999999999\r\ncommand type0=12abc\r\ncommand exe2=\"\r\n"
+                  "command file3=" + std::string(1500, 'f') + "\r\ncommand key3=" +
+                  std::string(40, 'k') + "\r\ncommand name3=\"\x95\x5C\"\r\n"
+                  // A second section of the name is never read; a blank header hides its keys.
+                  "[Commands]\r\ncommand exe0=ignored\r\n[ ]\r\ncommand exe1=hidden\r\n"
+                  "[commands]\r\ncommand exe3=ignored too\r\n"),
+            "");
+  EXPECT_EQ(Check("[settings]\r\ncommand count=2\r\n"), "") << "no commands section";
+  EXPECT_EQ(Check("[commands]\r\ncommand name0=a\r\n[settings]\r\ncommand count=1\r\n"), "")
+      << "the commands before the settings";
+}
+
+TEST_F(WalkedCommandsTest, RandomFilesOfCommandKeysReadAsLookupsReadThem) {
+  std::mt19937 random(20261209);
+  auto pick = [&random](const std::vector<std::string>& from) {
+    return from[random() % from.size()];
+  };
+  const std::vector<std::string> stems = {"command name", "command key", "command type",
+                                          "command exe",  "command file", "COMMAND Name",
+                                          "Command KEY",  "command  name", "command"};
+  const std::vector<std::string> indexes = {"0", "1", "2", "3", "01", " 1", "1 ", "00", "-1",
+                                            "65536", "99999", "123456", ""};
+  const std::vector<std::string> values = {
+      "",      "\"q\"",  "  x  ", "\"",   "\"\"",   "12",  "+3", "-4", "7x",
+      "99999999999", "\x82\xA0\x95\x5C", std::string(300, 'v'), std::string(1100, 'w')};
+  const std::vector<std::string> headers = {"[commands]", "[COMMANDS]", "[ commands ]",
+                                            "[settings]", "[ ]", "[other]"};
+  for (int round = 0; round < 300; ++round) {
+    std::string text = "[settings]\r\ncommand count=" + std::to_string(random() % 5) + "\r\n";
+    int lines = static_cast<int>(random() % 40);
+    for (int i = 0; i < lines; ++i) {
+      switch (random() % 10) {
+        case 0: text += pick(headers); break;
+        case 1: text += "#" + pick(stems) + pick(indexes) + "=c"; break;
+        case 2: text += pick(stems) + pick(indexes); break;  // no "="
+        default: text += pick(stems) + pick(indexes) + (random() % 2 ? "=" : " = ") + pick(values);
+      }
+      text += "\r\n";
+    }
+    std::string difference = Check(text);
+    ASSERT_EQ(difference, "") << "round " << round << " on:\n" << text;
+  }
 }
 
 TEST_F(LoadCommandsTest, HugeCountWithNoKeysIsCappedAndFast) {

@@ -1,0 +1,82 @@
+// The command records as one lookup per key gives them (ProfileGetString and ProfileGetInt by
+// key name), to check the records that loading builds in its one walk over the section.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "commands.h"
+#include "profile.h"
+
+// Empty when list holds, head to tail, what per-key lookups on the current model give under
+// reader's rules; otherwise the first difference.
+inline std::string DifferenceFromLookups(const CommandList& list, CommandReader reader) {
+  int count = ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr);
+  if (count > COMMAND_COUNT_LIMIT) count = COMMAND_COUNT_LIMIT;
+  if (count < 0) count = 0;
+  if (list.count != count) {
+    return "count " + std::to_string(list.count) + " instead of " + std::to_string(count);
+  }
+  const bool launcher = reader == CommandReader::Launcher;
+  const CommandRecord* record = list.head;
+  for (int i = 0; i < count; ++i, record = record->next) {
+    if (!record) return "the list ends before command " + std::to_string(i);
+    auto keyName = [i](const char* stem) {
+      char name[64];
+      std::snprintf(name, sizeof name, "%s%d", stem, i);
+      return std::string(name);
+    };
+    auto lookUp = [&](const char* stem, int limit, bool emptyIsNull) {
+      std::string buffer(static_cast<std::size_t>(limit) + 1, '\0');
+      int n = ProfileGetString(COMMANDS_SECTION, keyName(stem).c_str(), "", buffer.data(),
+                               limit + 1, nullptr);
+      buffer.resize(static_cast<std::size_t>(n));
+      return emptyIsNull && buffer.empty() ? std::nullopt : std::optional<std::string>(buffer);
+    };
+    auto held = [](const char* text) {
+      return text ? std::optional<std::string>(text) : std::nullopt;
+    };
+    struct Field {
+      const char* stem;
+      std::optional<std::string> want, got;
+    } const fields[] = {
+        {STEM_COMMAND_NAME, lookUp(STEM_COMMAND_NAME, COMMAND_NAME_LIMIT, false),
+         held(record->name)},
+        {STEM_COMMAND_KEY, lookUp(STEM_COMMAND_KEY, COMMAND_KEY_LIMIT, false), held(record->key)},
+        {STEM_COMMAND_EXE, lookUp(STEM_COMMAND_EXE, COMMAND_EXE_LIMIT, launcher),
+         held(record->exe)},
+        {STEM_COMMAND_FILE,
+         lookUp(STEM_COMMAND_FILE,
+                launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR, launcher),
+         held(record->file)},
+    };
+    for (const Field& field : fields) {
+      if (field.want != field.got) {
+        return keyName(field.stem) + ": \"" + field.got.value_or("(null)") + "\" instead of \"" +
+               field.want.value_or("(null)") + "\"";
+      }
+    }
+    int type = ProfileGetInt(COMMANDS_SECTION, keyName(STEM_COMMAND_TYPE).c_str(), 0, nullptr);
+    if (record->type != type) {
+      return keyName(STEM_COMMAND_TYPE) + ": " + std::to_string(record->type) + " instead of " +
+             std::to_string(type);
+    }
+  }
+  return record ? "the list goes on after command " + std::to_string(count - 1) : "";
+}
+
+// The records both readers build from the current model, each compared with the lookups: the
+// first difference, named after its reader, or empty.
+inline std::string LoadingDiffersFromLookups() {
+  for (CommandReader reader : {CommandReader::Launcher, CommandReader::Editor}) {
+    CommandList list;
+    LoadCommandsFromProfile(&list, reader);
+    std::string difference = DifferenceFromLookups(list, reader);
+    FreeCommandList(&list);
+    if (!difference.empty()) {
+      return (reader == CommandReader::Launcher ? "launcher: " : "editor: ") + difference;
+    }
+  }
+  return "";
+}
