@@ -205,11 +205,10 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
   // One walk over the commands section takes every command's keys; without the memory for
   // that, each key is looked up on its own, which gives the same records.
   std::size_t slots = static_cast<std::size_t>(count) * FIELD_COUNT;
-  CommandWalk walk{static_cast<FieldValue*>(PlatformAlloc(slots * sizeof(FieldValue))), count};
-  if (walk.values) {
-    for (std::size_t i = 0; i < slots; ++i) walk.values[i] = FieldValue{nullptr, 0, false};
-    ProfileForEachKey(COMMANDS_SECTION, TakeCommandKey, &walk);
-  }
+  // Zero-filled: no field seen yet.
+  CommandWalk walk{static_cast<FieldValue*>(PlatformAllocScratch(slots * sizeof(FieldValue))),
+                   count};
+  if (walk.values) ProfileForEachKey(COMMANDS_SECTION, TakeCommandKey, &walk);
   for (int i = 0; i < count; ++i) {
     CommandRecord* record =
         walk.values ? BuildWalkedCommand(walk, i, reader) : ReadCommand(i, reader);
@@ -217,7 +216,7 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
     if (!record) break;
     AppendRecord(list, record);
   }
-  PlatformFree(walk.values);
+  PlatformFreeScratch(walk.values);
 }
 
 void FreeCommandList(CommandList* list) {

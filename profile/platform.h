@@ -15,6 +15,12 @@ void* PlatformAlloc(std::size_t size);
 // Releases a block from PlatformAlloc; a null block is ignored.
 void PlatformFree(void* block);
 
+// Zero-filled scratch memory for one step of loading, given back to the system when released
+// (Windows: VirtualAlloc; a heap keeps freed blocks and the launcher's idle memory with them).
+// Null on failure; PlatformFreeScratch ignores a null block.
+void* PlatformAllocScratch(std::size_t size);
+void PlatformFreeScratch(void* block);
+
 // True when byte starts a double-byte character in the ANSI code page (932):
 // IsDBCSLeadByte on Windows, the code page 932 lead-byte ranges on the host.
 bool PlatformIsLeadByte(unsigned char byte);

@@ -64,6 +64,10 @@ void* PlatformAlloc(std::size_t size) { return std::calloc(1, size ? size : 1); 
 
 void PlatformFree(void* block) { std::free(block); }
 
+void* PlatformAllocScratch(std::size_t size) { return std::calloc(1, size ? size : 1); }
+
+void PlatformFreeScratch(void* block) { std::free(block); }
+
 bool PlatformIsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

@@ -96,6 +96,14 @@ void PlatformFree(void* block) {
   if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
+void* PlatformAllocScratch(std::size_t size) {
+  return VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void PlatformFreeScratch(void* block) {
+  if (block) VirtualFree(block, 0, MEM_RELEASE);
+}
+
 bool PlatformIsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 bool PlatformReadFile(const char* path, std::string* out) {

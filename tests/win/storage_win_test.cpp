@@ -219,6 +219,15 @@ TEST_F(StorageWinTest, HeapBlocksAreZeroFilled) {
   for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], 0) << "byte " << i;
   PlatformFree(block);
   PlatformFree(nullptr);
+  // Scratch memory too, and it goes back to the system: its pages are gone once released.
+  auto* scratch = static_cast<unsigned char*>(PlatformAllocScratch(1 << 20));
+  ASSERT_NE(scratch, nullptr);
+  EXPECT_EQ(scratch[0] | scratch[(1 << 20) - 1], 0);
+  PlatformFreeScratch(scratch);
+  MEMORY_BASIC_INFORMATION region{};
+  ASSERT_NE(VirtualQuery(scratch, &region, sizeof region), 0u);
+  EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE));
+  PlatformFreeScratch(nullptr);
   EXPECT_TRUE(PlatformIsLeadByte(0x95));
   EXPECT_FALSE(PlatformIsLeadByte(0x5C));
 }
