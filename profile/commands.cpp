@@ -30,15 +30,18 @@ char* PlaceText(TextSpan span, char** at) {
   return copy;
 }
 
-// A record and its texts in one PlatformAlloc block, texts right behind the record: one heap
-// call per command instead of five, which is most of what loading 10,000 commands costs under
-// Wine's heap. FreeCommandRecord releases the block; nothing frees a text on its own.
-CommandRecord* BuildRecord(TextSpan name, TextSpan key, std::int32_t type, TextSpan exe,
-                           TextSpan file) {
+// Bytes of a record with its texts behind it, rounded up so that the next record placed after
+// it in a shared block is aligned.
+std::size_t RecordBytes(TextSpan name, TextSpan key, TextSpan exe, TextSpan file) {
   std::size_t size = sizeof(CommandRecord) + BlockBytes(name) + BlockBytes(key) +
                      BlockBytes(exe) + BlockBytes(file);
-  auto* record = static_cast<CommandRecord*>(PlatformAlloc(size));
-  if (!record) return nullptr;
+  return (size + alignof(CommandRecord) - 1) / alignof(CommandRecord) * alignof(CommandRecord);
+}
+
+// Fills the record at memory (RecordBytes long) and its texts.
+CommandRecord* PlaceRecord(void* memory, TextSpan name, TextSpan key, std::int32_t type,
+                           TextSpan exe, TextSpan file) {
+  auto* record = static_cast<CommandRecord*>(memory);
   *record = CommandRecord{};
   char* at = reinterpret_cast<char*>(record + 1);
   record->name = PlaceText(name, &at);
@@ -47,6 +50,15 @@ CommandRecord* BuildRecord(TextSpan name, TextSpan key, std::int32_t type, TextS
   record->exe = PlaceText(exe, &at);
   record->file = PlaceText(file, &at);
   return record;
+}
+
+// A record and its texts in one PlatformAlloc block, texts right behind the record: one heap
+// call per command instead of five, which is most of what loading 10,000 commands costs under
+// Wine's heap. FreeCommandRecord releases the block; nothing frees a text on its own.
+CommandRecord* BuildRecord(TextSpan name, TextSpan key, std::int32_t type, TextSpan exe,
+                           TextSpan file) {
+  void* memory = PlatformAlloc(RecordBytes(name, key, exe, file));
+  return memory ? PlaceRecord(memory, name, key, type, exe, file) : nullptr;
 }
 
 // Writes stem and the decimal index into keyName (64 bytes); stems are short constants, so
@@ -133,24 +145,39 @@ int CommandIndex(const char* digits, std::size_t length, int count) {
   return index < count ? index : -1;
 }
 
+// The field whose stem name starts with (ignoring the case of ASCII letters), or FIELD_COUNT;
+// *stemLength receives the stem's length. Every stem is "command " and a word whose first
+// letter tells it, so one comparison of the shared part and one of the word decide.
+int FieldOf(const char* name, std::size_t nameLength, std::size_t* stemLength) {
+  static const char SHARED[] = "command ";
+  const std::size_t shared = sizeof SHARED - 1;
+  if (nameLength <= shared + 1) return FIELD_COUNT;
+  for (std::size_t i = 0; i < shared; ++i)
+    if (FoldAscii(name[i]) != SHARED[i]) return FIELD_COUNT;
+  for (int field = 0; field < FIELD_COUNT; ++field) {
+    const char* stem = FIELD_STEMS[field];
+    if (FoldAscii(name[shared]) != stem[shared]) continue;
+    std::size_t i = shared + 1;
+    while (stem[i] != '\0' && i < nameLength && FoldAscii(name[i]) == stem[i]) ++i;
+    if (stem[i] != '\0') return FIELD_COUNT;
+    *stemLength = i;
+    return field;
+  }
+  return FIELD_COUNT;
+}
+
 // Takes the first key line of each command field; later ones of the same name are shadowed,
 // as a lookup would shadow them. Names match ignoring the case of ASCII letters.
 void TakeCommandKey(void* context, const char* name, std::size_t nameLength, const char* value,
                     std::size_t valueLength) {
   auto* walk = static_cast<CommandWalk*>(context);
-  for (int field = 0; field < FIELD_COUNT; ++field) {
-    const char* stem = FIELD_STEMS[field];
-    std::size_t stemLength = std::strlen(stem);
-    if (nameLength <= stemLength) continue;
-    std::size_t i = 0;
-    while (i < stemLength && FoldAscii(name[i]) == stem[i]) ++i;
-    if (i < stemLength) continue;
-    int index = CommandIndex(name + stemLength, nameLength - stemLength, walk->count);
-    if (index < 0) return;
-    FieldValue& slot = walk->values[static_cast<std::size_t>(index) * FIELD_COUNT + field];
-    if (!slot.seen) slot = FieldValue{value, static_cast<std::uint32_t>(valueLength), true};
-    return;
-  }
+  std::size_t stemLength = 0;
+  int field = FieldOf(name, nameLength, &stemLength);
+  if (field == FIELD_COUNT) return;
+  int index = CommandIndex(name + stemLength, nameLength - stemLength, walk->count);
+  if (index < 0) return;
+  FieldValue& slot = walk->values[static_cast<std::size_t>(index) * FIELD_COUNT + field];
+  if (!slot.seen) slot = FieldValue{value, static_cast<std::uint32_t>(valueLength), true};
 }
 
 // The text a lookup with limit would give: the value cut to limit bytes, or empty.
@@ -161,21 +188,28 @@ TextSpan FieldText(FieldValue const& value, int limit) {
   return TextSpan{value.text, length};
 }
 
-// Builds command index from what the walk found, as ReadCommand builds it from lookups.
-CommandRecord* BuildWalkedCommand(CommandWalk const& walk, int index, CommandReader reader) {
+// The texts and type of command index as the walk found them, by ReadCommand's rules.
+struct WalkedCommand {
+  TextSpan name, key, exe, file;
+  int type;
+};
+
+WalkedCommand WalkedFields(CommandWalk const& walk, int index, CommandReader reader) {
   const bool launcher = reader == CommandReader::Launcher;
   const FieldValue* fields = walk.values + static_cast<std::size_t>(index) * FIELD_COUNT;
-  TextSpan name = FieldText(fields[FIELD_NAME], COMMAND_NAME_LIMIT);
-  TextSpan key = FieldText(fields[FIELD_KEY], COMMAND_KEY_LIMIT);
-  TextSpan exe = FieldText(fields[FIELD_EXE], COMMAND_EXE_LIMIT);
-  TextSpan file = FieldText(
-      fields[FIELD_FILE], launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR);
+  WalkedCommand command{
+      FieldText(fields[FIELD_NAME], COMMAND_NAME_LIMIT),
+      FieldText(fields[FIELD_KEY], COMMAND_KEY_LIMIT),
+      FieldText(fields[FIELD_EXE], COMMAND_EXE_LIMIT),
+      FieldText(fields[FIELD_FILE],
+                launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR),
+      0};
   const FieldValue& type = fields[FIELD_TYPE];
-  int typeValue = type.seen && type.text ? ProfileParseIntSpan(type.text, type.length) : 0;
+  if (type.seen && type.text) command.type = ProfileParseIntSpan(type.text, type.length);
   // The launcher holds an empty exe or file as null.
-  if (launcher && exe.length == 0) exe.text = nullptr;
-  if (launcher && file.length == 0) file.text = nullptr;
-  return BuildRecord(name, key, typeValue, exe, file);
+  if (launcher && command.exe.length == 0) command.exe.text = nullptr;
+  if (launcher && command.file.length == 0) command.file.text = nullptr;
+  return command;
 }
 
 void AppendRecord(CommandList* list, CommandRecord* record) {
@@ -209,9 +243,31 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
   CommandWalk walk{static_cast<FieldValue*>(PlatformAllocScratch(slots * sizeof(FieldValue))),
                    count};
   if (walk.values) ProfileForEachKey(COMMANDS_SECTION, TakeCommandKey, &walk);
-  for (int i = 0; i < count; ++i) {
-    CommandRecord* record =
-        walk.values ? BuildWalkedCommand(walk, i, reader) : ReadCommand(i, reader);
+  // The launcher never frees a record on its own: all of them go into one block (when the
+  // list starts empty, so that the block holds the whole list).
+  if (walk.values && reader == CommandReader::Launcher && !list->head && !list->block) {
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i) {
+      WalkedCommand c = WalkedFields(walk, i, reader);
+      total += RecordBytes(c.name, c.key, c.exe, c.file);
+    }
+    list->block = PlatformAlloc(total);
+    char* at = static_cast<char*>(list->block);
+    for (int i = 0; at && i < count; ++i) {
+      WalkedCommand c = WalkedFields(walk, i, reader);
+      AppendRecord(list, PlaceRecord(at, c.name, c.key, c.type, c.exe, c.file));
+      at += RecordBytes(c.name, c.key, c.exe, c.file);
+    }
+  }
+  // Otherwise (and when no block could be had) a block per record.
+  for (int i = list->block ? count : 0; i < count; ++i) {
+    CommandRecord* record = nullptr;
+    if (walk.values) {
+      WalkedCommand c = WalkedFields(walk, i, reader);
+      record = BuildRecord(c.name, c.key, c.type, c.exe, c.file);
+    } else {
+      record = ReadCommand(i, reader);
+    }
     // Out of memory: keep the commands read so far rather than a half-built record.
     if (!record) break;
     AppendRecord(list, record);
@@ -221,7 +277,9 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
 
 void FreeCommandList(CommandList* list) {
   if (!list) return;
-  CommandRecord* record = list->head;
+  CommandRecord* record = list->block ? nullptr : list->head;
+  PlatformFree(list->block);
+  list->block = nullptr;
   while (record) {
     CommandRecord* next = record->next;
     FreeCommandRecord(record);

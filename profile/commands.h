@@ -94,10 +94,13 @@ struct CommandRecord {
 //     shows (a replaced or deleted row frees its record, a new row holds a record the list never
 //     saw), so the list's links are stale: nothing may walk or free the list in that time. At OK
 //     and at Cancel the list is relinked from the rows (LinkCommandRecords) and owns them again.
+//   - The launcher's list, which never changes after loading, may hold all its records in one
+//     block (block set): then no record may be freed on its own.
 struct CommandList {
   CommandRecord* head = nullptr;
   CommandRecord* tail = nullptr;
   int count = 0;
+  void* block = nullptr;  // the one PlatformAlloc block of every record, or null
 };
 
 // How a program holds what it reads: the launcher keeps empty exe/file texts as null and cuts
@@ -113,7 +116,8 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 // model there are no commands.
 void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
 
-// Releases every record of *list and its texts, walking from the head; leaves *list empty.
+// Releases every record of *list and its texts (its block, or each record from the head);
+// leaves *list empty.
 void FreeCommandList(CommandList* list);
 
 // A new record with copies of the texts (a null text stays null), links cleared; null when
