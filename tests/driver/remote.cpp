@@ -55,7 +55,8 @@ RemoteRun RunRemote(HANDLE process, BYTE* remoteBase, HMODULE localModule, const
 
 // Carries out request inside the process that owns request.window: loads remote_reader.dll
 // there and runs RunRemoteRequest on a thread of that process. *report receives the lines.
-bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std::string* error) {
+bool RunInOwnerNow(RemoteRequest request, DWORD timeoutMs, std::string* report,
+                   std::string* error) {
   DWORD pid = ProcessOf(request.window);
   HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
                                    PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
@@ -110,6 +111,48 @@ bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std
   if (remote && !keepRemote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   DeleteFileA(output.c_str());
+  return ok;
+}
+
+// RunInOwnerNow on a thread of its own, waited for with a bound. Under Wine, creating memory
+// and threads in another process waits, without any timeout, for that process to carry the
+// call out; seen on loaded machines, a test hung there for good, even after the process was
+// ended. A call that does not come back in time fails the test instead, and its thread and
+// context are left behind (they may still be used).
+bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std::string* error) {
+  struct Call {
+    RemoteRequest request;
+    DWORD timeoutMs;
+    std::string report, error;
+    bool ok = false;
+  };
+  auto* call = new Call{request, timeoutMs, {}, {}};
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* context) -> DWORD {
+        auto* c = static_cast<Call*>(context);
+        c->ok = RunInOwnerNow(c->request, c->timeoutMs, &c->report, &c->error);
+        return 0;
+      },
+      call, 0, nullptr);
+  if (!thread) {
+    delete call;
+    *error = "CreateThread failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  // Loading the reader and the request's own time, with room for a loaded machine.
+  DWORD const bound = 10000 + timeoutMs + 20000;
+  bool finished = WaitForSingleObject(thread, bound) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  if (!finished) {
+    *error = "the call into process " + std::to_string(ProcessOf(request.window)) +
+             " did not come back within " + std::to_string(bound) + " ms";
+    return false;
+  }
+  bool ok = call->ok;
+  *report = std::move(call->report);
+  *error = std::move(call->error);
+  delete call;
   return ok;
 }
 
