@@ -2,10 +2,12 @@
 // frees single records, and releases the list.
 #include "commands.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform.h"
 #include "profile.h"
+#include "profile_model.h"  // ProfileFoldByte: key names match as the model matches them
 
 namespace {
 
@@ -61,26 +63,10 @@ CommandRecord* BuildRecord(TextSpan name, TextSpan key, std::int32_t type, TextS
   return memory ? PlaceRecord(memory, name, key, type, exe, file) : nullptr;
 }
 
-// Writes stem and the decimal index into keyName (64 bytes); stems are short constants, so
-// it always fits. Loading names five keys per command, too many for snprintf's parsing.
-void KeyName(const char* stem, int index, char* keyName) {
-  std::size_t length = std::strlen(stem);
-  std::memcpy(keyName, stem, length);
-  char digits[12];
-  int n = 0;
-  unsigned value = static_cast<unsigned>(index);  // indexes are never negative
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) keyName[length++] = digits[--n];
-  keyName[length] = '\0';
-}
-
 // Reads the text of key stem+index into buffer (limit bytes and a NUL); returns its length.
 int ReadText(const char* stem, int index, char* buffer, int limit) {
   char keyName[64];
-  KeyName(stem, index, keyName);
+  std::snprintf(keyName, sizeof keyName, "%s%d", stem, index);
   return ProfileGetString(COMMANDS_SECTION, keyName, "", buffer, limit + 1, nullptr);
 }
 
@@ -97,7 +83,7 @@ CommandRecord* ReadCommand(int index, CommandReader reader) {
   int exeLength = ReadText(STEM_COMMAND_EXE, index, exe, COMMAND_EXE_LIMIT);
   int fileLength = ReadText(STEM_COMMAND_FILE, index, file, fileLimit);
   char typeKey[64];
-  KeyName(STEM_COMMAND_TYPE, index, typeKey);
+  std::snprintf(typeKey, sizeof typeKey, "%s%d", STEM_COMMAND_TYPE, index);
   int type = ProfileGetInt(COMMANDS_SECTION, typeKey, 0, nullptr);
 
   // The launcher holds an empty exe or file as null.
@@ -130,9 +116,6 @@ struct CommandWalk {
   int count;
 };
 
-// ASCII upper-case letters to lower case, as key names are matched; the stems are lower case.
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // The command index that the digits stand for, or -1 unless they are the plain decimal form
 // that a lookup's key name would have (no sign, no leading zero) and below count.
 int CommandIndex(const char* digits, std::size_t length, int count) {
@@ -145,7 +128,8 @@ int CommandIndex(const char* digits, std::size_t length, int count) {
   return index < count ? index : -1;
 }
 
-// The field whose stem name starts with (ignoring the case of ASCII letters), or FIELD_COUNT;
+// The field whose stem name starts with (ignoring the case of ASCII letters; the stems are
+// lower case), or FIELD_COUNT;
 // *stemLength receives the stem's length. Every stem is "command " and a word whose first
 // letter tells it, so one comparison of the shared part and one of the word decide.
 int FieldOf(const char* name, std::size_t nameLength, std::size_t* stemLength) {
@@ -153,12 +137,12 @@ int FieldOf(const char* name, std::size_t nameLength, std::size_t* stemLength) {
   const std::size_t shared = sizeof SHARED - 1;
   if (nameLength <= shared + 1) return FIELD_COUNT;
   for (std::size_t i = 0; i < shared; ++i)
-    if (FoldAscii(name[i]) != SHARED[i]) return FIELD_COUNT;
+    if (ProfileFoldByte(name[i]) != SHARED[i]) return FIELD_COUNT;
   for (int field = 0; field < FIELD_COUNT; ++field) {
     const char* stem = FIELD_STEMS[field];
-    if (FoldAscii(name[shared]) != stem[shared]) continue;
+    if (ProfileFoldByte(name[shared]) != stem[shared]) continue;
     std::size_t i = shared + 1;
-    while (stem[i] != '\0' && i < nameLength && FoldAscii(name[i]) == stem[i]) ++i;
+    while (stem[i] != '\0' && i < nameLength && ProfileFoldByte(name[i]) == stem[i]) ++i;
     if (stem[i] != '\0') return FIELD_COUNT;
     *stemLength = i;
     return field;
