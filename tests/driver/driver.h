@@ -244,7 +244,7 @@ struct MenuItem {
 };
 // Items of the menu shown in popup (MN_GETHMENU, GetMenuItemCount, GetMenuItemInfoA,
 // GetMenuStringA). Wine keeps menus per process, so these calls run inside the menu's own
-// process: remote_reader.dll is loaded there (CreateRemoteThread) and reports through a file.
+// process: remote_reader.dll is loaded there (through a window hook) and reports through a file.
 // Empty, with *error set, when the menu cannot be read.
 std::vector<MenuItem> ReadPopupMenu(HWND popup, std::string* error);
 

@@ -4,8 +4,6 @@
 
 #include "remote_reader.h"
 
-#include <tlhelp32.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -13,146 +11,77 @@ namespace e2e {
 
 namespace {
 
-// Base address of a module in process pid, or null.
-BYTE* RemoteModuleBase(DWORD pid, std::string const& name) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
-  if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-  BYTE* base = nullptr;
-  MODULEENTRY32 entry;
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more && !base;
-       more = Module32Next(snapshot, &entry)) {
-    if (SameText(entry.szModule, name)) base = entry.modBaseAddr;
-  }
-  CloseHandle(snapshot);
-  return base;
-}
-
-// Outcome of a thread run in another process.
-enum class RemoteRun { Done, Failed, TimedOut };
-
-// Runs function (exported by a module loaded here at localModule) at its place in process,
-// with argument; *code receives the thread's exit code.
-RemoteRun RunRemote(HANDLE process, BYTE* remoteBase, HMODULE localModule, const char* function,
-                    void* argument, DWORD timeoutMs, DWORD* code) {
-  *code = 0;
-  FARPROC local = GetProcAddress(localModule, function);
-  if (!remoteBase || !local) return RemoteRun::Failed;
-  BYTE* remote = remoteBase + (reinterpret_cast<BYTE*>(local) - reinterpret_cast<BYTE*>(localModule));
-  HANDLE thread = CreateRemoteThread(process, nullptr, 0,
-                                     reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), argument, 0,
-                                     nullptr);
-  if (!thread) return RemoteRun::Failed;
-  RemoteRun run = RemoteRun::Done;
-  if (WaitForSingleObject(thread, timeoutMs) != WAIT_OBJECT_0) {
-    run = RemoteRun::TimedOut;
-  } else if (!GetExitCodeThread(thread, code)) {
-    run = RemoteRun::Failed;
-  }
-  CloseHandle(thread);
-  return run;
-}
-
-// Carries out request inside the process that owns request.window: loads remote_reader.dll
-// there and runs RunRemoteRequest on a thread of that process. *report receives the lines.
-bool RunInOwnerNow(RemoteRequest request, DWORD timeoutMs, std::string* report,
-                   std::string* error) {
-  DWORD pid = ProcessOf(request.window);
-  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                   PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
-                               FALSE, pid);
-  if (!process) {
-    *error = "OpenProcess failed, error " + std::to_string(GetLastError());
+// Carries out request inside the process that owns request.window (see remote_reader.h): the
+// request goes into a named shared block, the window's thread is hooked with the reader's
+// RemoteRequestHook and sent the request message, and the reader's thread there signals when
+// the report is written. *report receives its lines. Every wait is bounded.
+bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std::string* error) {
+  DWORD pid = 0;
+  DWORD thread = GetWindowThreadProcessId(request.window, &pid);
+  if (!thread) {
+    *error = "the window is gone";
     return false;
   }
   static unsigned counter = 0;
-  std::string dll = RemoteReaderDll();
+  unsigned const number = ++counter;
   char temp[MAX_PATH + 1];
   DWORD n = GetTempPathA(sizeof temp, temp);
   std::string output = std::string(temp, n < sizeof temp ? n : 0) + "pimbo-e2e-remote-" +
-                       std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+                       std::to_string(GetCurrentProcessId()) + "-" + std::to_string(number) +
                        ".txt";
   lstrcpynA(request.outputPath, output.c_str(), sizeof request.outputPath);
   DeleteFileA(output.c_str());
 
-  size_t size = sizeof request + dll.size() + 1;
-  BYTE* remote = static_cast<BYTE*>(
-      VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  char name[REMOTE_CHANNEL_NAME_SIZE];
+  RemoteChannelName(GetCurrentProcessId(), number, name, sizeof name);
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(RemoteChannel), name);
+  auto* channel = mapping ? static_cast<RemoteChannel*>(MapViewOfFile(
+                                mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(RemoteChannel)))
+                          : nullptr;
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, (std::string(name) + "-done").c_str());
+  std::string dll = RemoteReaderDll();
   HMODULE local = LoadLibraryA(dll.c_str());
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  FARPROC exported = local ? GetProcAddress(local, "RemoteRequestHook") : nullptr;
+  HOOKPROC hookProc = nullptr;
+  if (exported) memcpy(&hookProc, &exported, sizeof hookProc);
   bool ok = false;
-  bool keepRemote = false;  // a thread that timed out may still read the request
-  DWORD code = 0;
-  if (!remote || !local) {
-    *error = "cannot prepare " + dll + ", error " + std::to_string(GetLastError());
-  } else if (!WriteProcessMemory(process, remote, &request, sizeof request, nullptr) ||
-             !WriteProcessMemory(process, remote + sizeof request, dll.c_str(), dll.size() + 1,
-                                 nullptr)) {
-    *error = "WriteProcessMemory failed, error " + std::to_string(GetLastError());
-  } else if (RunRemote(process, RemoteModuleBase(pid, "kernel32.dll"), kernel, "LoadLibraryA",
-                       remote + sizeof request, 10000, &code) != RemoteRun::Done ||
-             !code) {
-    *error = "could not load " + dll + " into process " + std::to_string(pid);
+  if (!channel || !done || !hookProc) {
+    *error = "cannot prepare the request for " + dll + ", error " + std::to_string(GetLastError());
   } else {
-    RemoteRun run = RunRemote(process, RemoteModuleBase(pid, "remote_reader.dll"), local,
-                              "RunRemoteRequest", remote, timeoutMs, &code);
-    keepRemote = run == RemoteRun::TimedOut;
-    ok = run == RemoteRun::Done && code == 1;
-    if (ok) {
-      *report = ReadFileBytes(output);
-    } else if (keepRemote) {
-      *error = "the request did not finish within " + std::to_string(timeoutMs) + " ms";
+    channel->request = request;
+    channel->result = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, hookProc, local, thread);
+    UINT const message = RegisterWindowMessageA(REMOTE_REQUEST_MESSAGE);
+    DWORD_PTR ignored = 0;
+    // The hook only starts the request; the window's thread answers at once unless it is busy.
+    bool sent = hook && message &&
+                SendMessageTimeoutA(request.window, message, GetCurrentProcessId(), number,
+                                    SMTO_NORMAL, 10000 + timeoutMs, &ignored);
+    DWORD const sendError = GetLastError();
+    if (hook) UnhookWindowsHookEx(hook);
+    if (!hook) {
+      *error = "cannot hook the thread of process " + std::to_string(pid) + ", error " +
+               std::to_string(sendError);
+    } else if (!sent) {
+      *error = "process " + std::to_string(pid) + " did not take the request, error " +
+               std::to_string(sendError);
+    } else if (WaitForSingleObject(done, timeoutMs + 10000) != WAIT_OBJECT_0) {
+      *error = "the request in process " + std::to_string(pid) + " did not finish within " +
+               std::to_string(timeoutMs + 10000) + " ms";
+    } else if (channel->result != 1) {
+      *error = "the request in process " + std::to_string(pid) + " gave " +
+               std::to_string(channel->result);
     } else {
-      *error = "RunRemoteRequest in process " + std::to_string(pid) + " gave " +
-               std::to_string(code);
+      *report = ReadFileBytes(output);
+      ok = true;
     }
   }
   if (local) FreeLibrary(local);
-  if (remote && !keepRemote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
+  if (channel) UnmapViewOfFile(channel);
+  if (mapping) CloseHandle(mapping);
+  if (done) CloseHandle(done);
   DeleteFileA(output.c_str());
-  return ok;
-}
-
-// RunInOwnerNow on a thread of its own, waited for with a bound. Under Wine, creating memory
-// and threads in another process waits, without any timeout, for that process to carry the
-// call out; seen on loaded machines, a test hung there for good, even after the process was
-// ended. A call that does not come back in time fails the test instead, and its thread and
-// context are left behind (they may still be used).
-bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std::string* error) {
-  struct Call {
-    RemoteRequest request;
-    DWORD timeoutMs;
-    std::string report, error;
-    bool ok = false;
-  };
-  auto* call = new Call{request, timeoutMs, {}, {}};
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* context) -> DWORD {
-        auto* c = static_cast<Call*>(context);
-        c->ok = RunInOwnerNow(c->request, c->timeoutMs, &c->report, &c->error);
-        return 0;
-      },
-      call, 0, nullptr);
-  if (!thread) {
-    delete call;
-    *error = "CreateThread failed, error " + std::to_string(GetLastError());
-    return false;
-  }
-  // Loading the reader and the request's own time, with room for a loaded machine.
-  DWORD const bound = 10000 + timeoutMs + 20000;
-  bool finished = WaitForSingleObject(thread, bound) == WAIT_OBJECT_0;
-  CloseHandle(thread);
-  if (!finished) {
-    *error = "the call into process " + std::to_string(ProcessOf(request.window)) +
-             " did not come back within " + std::to_string(bound) + " ms";
-    return false;
-  }
-  bool ok = call->ok;
-  *report = std::move(call->report);
-  *error = std::move(call->error);
-  delete call;
   return ok;
 }
 

@@ -8,6 +8,7 @@
 #include <shlobj.h>  // DROPFILES
 
 #include <cstring>
+#include <new>
 
 #include <string>
 #include <vector>
@@ -310,10 +311,7 @@ DWORD PostDrop(RemoteRequest const& request, std::string* lines) {
   return 1;
 }
 
-}  // namespace
-
-extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
-  RemoteRequest const& request = *static_cast<RemoteRequest const*>(param);
+DWORD RunRemoteRequest(RemoteRequest const& request) {
   std::string lines;
   DWORD result = 20;
   switch (request.kind) {
@@ -328,6 +326,72 @@ extern "C" __declspec(dllexport) DWORD WINAPI RunRemoteRequest(void* param) {
   }
   if (result != 1) return result;
   return WriteReport(request.outputPath, lines) ? 1 : 21;
+}
+
+// One request on its way: the driver's shared block and its event, opened here so that the
+// driver may give up on the request and close its own handles at any time.
+struct Job {
+  HANDLE mapping;
+  RemoteChannel* channel;
+  HANDLE done;
+};
+
+DWORD WINAPI RunJob(void* param) {
+  Job* job = static_cast<Job*>(param);
+  // A copy: the driver's block is only written back to.
+  RemoteRequest* request = new (std::nothrow) RemoteRequest(job->channel->request);
+  LONG result = request ? static_cast<LONG>(RunRemoteRequest(*request)) : 22;
+  delete request;
+  InterlockedExchange(&job->channel->result, result);
+  SetEvent(job->done);
+  UnmapViewOfFile(job->channel);
+  CloseHandle(job->mapping);
+  CloseHandle(job->done);
+  delete job;
+  return 0;
+}
+
+void StartJob(DWORD driver, unsigned number) {
+  char name[REMOTE_CHANNEL_NAME_SIZE];
+  RemoteChannelName(driver, number, name, sizeof name);
+  char doneName[REMOTE_CHANNEL_NAME_SIZE + 8];
+  snprintf(doneName, sizeof doneName, "%s-done", name);
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+  HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, doneName);
+  auto* channel = mapping ? static_cast<RemoteChannel*>(MapViewOfFile(
+                                mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(RemoteChannel)))
+                          : nullptr;
+  Job* job = channel && done ? new (std::nothrow) Job{mapping, channel, done} : nullptr;
+  HANDLE thread = job ? CreateThread(nullptr, 0, RunJob, job, 0, nullptr) : nullptr;
+  if (thread) {
+    CloseHandle(thread);
+    return;
+  }
+  // The driver waits in vain and reports the request as not done.
+  delete job;
+  if (channel) UnmapViewOfFile(channel);
+  if (mapping) CloseHandle(mapping);
+  if (done) CloseHandle(done);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK RemoteRequestHook(int code, WPARAM wParam,
+                                                                     LPARAM lParam) {
+  if (code == HC_ACTION && lParam) {
+    static UINT const requestMessage = RegisterWindowMessageA(REMOTE_REQUEST_MESSAGE);
+    auto const* sent = reinterpret_cast<CWPSTRUCT const*>(lParam);
+    if (requestMessage && sent->message == requestMessage) {
+      // The system unloads a hook's DLL after each call, and the request's thread runs on
+      // here: the DLL stays for the life of the process.
+      HMODULE self = nullptr;
+      if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                             reinterpret_cast<LPCSTR>(&RemoteRequestHook), &self)) {
+        StartJob(static_cast<DWORD>(sent->wParam), static_cast<unsigned>(sent->lParam));
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

@@ -1,15 +1,24 @@
 // The request that the driver hands to remote_reader.dll inside another process (see
-// RunInOwner in driver.cpp), and the line format of the reports it writes back.
+// RunInOwner in remote.cpp), and the line format of the reports it writes back.
 //
 // Wine passes no pointers of menu, list-view and header messages between processes, so these
 // reads run on a thread of the program under test, where the pointers are its own. The window
 // procedures still run on the program's own thread: the reader's thread only sends messages.
+//
+// How a request gets there: the driver puts it into a named shared block, hooks the window's
+// thread with RemoteRequestHook (WH_CALLWNDPROC, so the system loads the DLL there) and sends
+// the window REMOTE_REQUEST_MESSAGE. The hook starts the request on a thread of that process
+// and the thread signals the block's event when it is done. No memory or thread is made in the
+// other process from outside: Wine carries such calls out inside the target asynchronously,
+// and on a loaded machine that hung for good or broke the target's heap.
 //
 // Report lines are tab-separated fields ending in "\n"; texts are escaped ("\\" "\t" "\n" "\r"
 // and "\0" for a NUL byte), so that any byte a hostile pimbo.ini holds comes back intact.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdio>
 
 enum RemoteRequestKind : DWORD {
   // window = a "#32768" popup. Lines: id, separator flag (0/1), text.
@@ -55,7 +64,24 @@ struct RemoteRequest {
   char dropPaths[4096];
 };
 
-// Exported by remote_reader.dll; run as a thread in the process that owns the window. Returns
-// 1 when the request was carried out and the report written, another small number naming the
-// step that failed otherwise.
-extern "C" DWORD WINAPI RunRemoteRequest(void* request);
+// Registered message that carries a request: wParam is the driver's process id, lParam the
+// number of its request; together they name the shared block (RemoteChannelName).
+inline constexpr char REMOTE_REQUEST_MESSAGE[] = "pimbo-e2e-remote-request";
+
+// The shared block: the request, and what came of it. result is 0 while the request runs, then
+// 1 when it was carried out and the report written, another small number naming the step that
+// failed otherwise.
+struct RemoteChannel {
+  RemoteRequest request;
+  volatile LONG result;
+};
+
+// Name of the file mapping of request number of driver process pid; the event that is set
+// when the request is done has the same name with "-done" added.
+inline void RemoteChannelName(DWORD pid, unsigned number, char* name, size_t size) {
+  snprintf(name, size, "pimbo-e2e-remote-%lu-%u", static_cast<unsigned long>(pid), number);
+}
+inline constexpr size_t REMOTE_CHANNEL_NAME_SIZE = 64;
+
+// Exported by remote_reader.dll: the WH_CALLWNDPROC hook that picks REMOTE_REQUEST_MESSAGE up.
+extern "C" LRESULT CALLBACK RemoteRequestHook(int code, WPARAM wParam, LPARAM lParam);
