@@ -607,14 +607,32 @@ bool MoveMouseTo(POINT screen) {
 
 bool LeftButton(bool down) { return SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
 
-bool ClickAt(POINT screen) { return MoveMouseTo(screen) && LeftButton(true) && LeftButton(false); }
+namespace {
+
+// Under Wine each synthetic move comes back from the X server once more as the pointer's own
+// motion, and on a loaded machine it may come late: a late one puts the cursor back where an
+// earlier move had it, and a press or release made then lands there. Before either, the cursor
+// is put where it belongs until it stays there.
+bool SettleMouseAt(POINT screen) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (!MoveMouseTo(screen)) return false;
+    if (StaysFalse([&] { return !CursorAt(screen); }, 200)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ClickAt(POINT screen) {
+  return SettleMouseAt(screen) && LeftButton(true) && SettleMouseAt(screen) && LeftButton(false);
+}
 
 bool DragMouse(POINT from, POINT to, int steps) {
   // Under Wine on a loaded machine a synthetic press is now and then lost on its way to the
   // program: a press that takes no capture is released and made again, a few times.
   bool captured = false;
   for (int attempt = 0; attempt < 3 && !captured; ++attempt) {
-    if (!MoveMouseTo(from)) return false;
+    if (!SettleMouseAt(from)) return false;
     HWND source = WindowFromPoint(from);
     DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
     if (!thread || !LeftButton(true)) return false;
@@ -641,6 +659,10 @@ bool DragMouse(POINT from, POINT to, int steps) {
     }
     // Let the program follow each move (its drag image is drawn on WM_MOUSEMOVE).
     StaysFalse([] { return false; }, 15);
+  }
+  if (!SettleMouseAt(to)) {
+    LeftButton(false);
+    return false;
   }
   return LeftButton(false);
 }

@@ -362,10 +362,11 @@ POINT CentreOf(RECT const& rect);
 bool MoveMouseTo(POINT screen);
 // Presses or releases the left button where the cursor is.
 bool LeftButton(bool down);
-// Moves to the point, presses and releases the left button there.
+// Moves to the point, presses and releases the left button there, each once the cursor stays
+// at the point.
 bool ClickAt(POINT screen);
 // Presses the left button at from, moves to to in steps intermediate moves (pausing between
-// them so that the program sees each one), releases it there.
+// them so that the program sees each one), releases it there once the cursor stays there.
 bool DragMouse(POINT from, POINT to, int steps = 8);
 
 // ---------------------------------------------------------------------------------------------
