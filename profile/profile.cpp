@@ -81,6 +81,42 @@ bool LookUp(const char* section, const char* key, std::string_view* value) {
   return true;
 }
 
+// The lines of size bytes of text, which live as long as model, appended to model.
+void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
+  std::size_t p = 0;
+  while (p < size && text[p] != '\0') {
+    std::size_t e = p;
+    while (e < size && text[e] != '\r' && text[e] != '\n') ++e;
+    const char* line = text + p;
+    std::size_t length = e - p;
+    ProfileSection* current = &model->sections.back();
+    if (length == 0) {
+      // An empty line: nothing to keep.
+    } else if (line[0] == '[') {
+      // A header only when its last byte closes it; "[]" and unclosed headers are ignored. A
+      // header of blanks starts a section that no lookup finds.
+      if (length >= 2 && line[length - 1] == ']' &&
+          !ProfileAddSectionTo(model, line + 1, length - 2) && length > 2)
+        ProfileAddNamelessSectionTo(model);
+    } else if (line[0] == '#') {
+      ProfileAddEntryTo(model, current, line, length, "", 0, PROFILE_COMMENT,
+                        ProfileTextOrigin::Source);
+    } else {
+      const void* equals = std::memchr(line, '=', length);
+      std::size_t nameLength =
+          equals ? static_cast<std::size_t>(static_cast<const char*>(equals) - line) : length;
+      if (nameLength > 0) {
+        const char* value = equals ? line + nameLength + 1 : line + length;
+        std::size_t valueLength = equals ? length - nameLength - 1 : 0;
+        ProfileAddEntryTo(model, current, line, nameLength, value, valueLength, PROFILE_KEY,
+                          ProfileTextOrigin::Source);
+      }
+    }
+    p = e;
+    while (p < size && (text[p] == '\r' || text[p] == '\n')) ++p;
+  }
+}
+
 }  // namespace
 
 std::int32_t ProfileNameHash(const char* name) {
@@ -99,37 +135,10 @@ void ProfileTrim(char* text) {
   text[length - start] = '\0';
 }
 
-void ProfileParse(ProfileModel* model, const char* text, std::size_t size) {
-  std::size_t p = 0;
-  while (p < size && text[p] != '\0') {
-    std::size_t e = p;
-    while (e < size && text[e] != '\r' && text[e] != '\n') ++e;
-    const char* line = text + p;
-    std::size_t length = e - p;
-    ProfileSection* current = &model->sections.back();
-    if (length == 0) {
-      // An empty line: nothing to keep.
-    } else if (line[0] == '[') {
-      // A header only when its last byte closes it; "[]" and unclosed headers are ignored. A
-      // header of blanks starts a section that no lookup finds.
-      if (length >= 2 && line[length - 1] == ']' &&
-          !ProfileAddSectionTo(model, line + 1, length - 2) && length > 2)
-        ProfileAddNamelessSectionTo(model);
-    } else if (line[0] == '#') {
-      ProfileAddEntryTo(current, line, length, "", 0, PROFILE_COMMENT);
-    } else {
-      const void* equals = std::memchr(line, '=', length);
-      std::size_t nameLength =
-          equals ? static_cast<std::size_t>(static_cast<const char*>(equals) - line) : length;
-      if (nameLength > 0) {
-        const char* value = equals ? line + nameLength + 1 : line + length;
-        std::size_t valueLength = equals ? length - nameLength - 1 : 0;
-        ProfileAddEntryTo(current, line, nameLength, value, valueLength, PROFILE_KEY);
-      }
-    }
-    p = e;
-    while (p < size && (text[p] == '\r' || text[p] == '\n')) ++p;
-  }
+void ProfileParse(ProfileModel* model, std::string text) {
+  // The entries point into the model's own copy of the text, which nothing changes again.
+  model->source = std::move(text);
+  ParseLines(model, model->source.data(), model->source.size());
 }
 
 int ProfileLoad(const char* path) {
@@ -140,7 +149,7 @@ int ProfileLoad(const char* path) {
     std::string text;
     if (!PlatformReadFile(path, &text)) return 0;
     std::unique_ptr<ProfileModel> model = ProfileCreateModel();
-    ProfileParse(model.get(), text.data(), text.size());
+    ProfileParse(model.get(), std::move(text));
     CurrentProfile = std::move(model);
     return 1;
   } catch (const std::bad_alloc&) {

@@ -98,6 +98,28 @@ void ProfileNameIndex::Clear() {
   used_ = 0;
 }
 
+const char* ProfileTextStore::Keep(const char* text, std::size_t length) {
+  if (length == 0) return "";
+  if (length > left_) {
+    // A long text gets a block of its own; the shared block goes on serving short ones.
+    bool own = length > BLOCK_SIZE / 4;
+    blocks_.emplace_back();  // may throw; an empty slot frees nothing
+    blocks_.back().reset(new char[own ? length : BLOCK_SIZE]);
+    char* block = blocks_.back().get();
+    if (own) {
+      std::memcpy(block, text, length);
+      return block;
+    }
+    free_ = block;
+    left_ = BLOCK_SIZE;
+  }
+  char* kept = free_;
+  std::memcpy(kept, text, length);
+  free_ += length;
+  left_ -= length;
+  return kept;
+}
+
 std::unique_ptr<ProfileModel> ProfileCreateModel() {
   auto model = std::make_unique<ProfileModel>();
   model->sections.reserve(10);
@@ -181,8 +203,9 @@ int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t lengt
 
 void ProfileAddNamelessSectionTo(ProfileModel* model) { model->sections.emplace_back(); }
 
-void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
-                       const char* value, std::size_t valueLength, ProfileEntryKind kind) {
+void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char* name,
+                       std::size_t nameLength, const char* value, std::size_t valueLength,
+                       ProfileEntryKind kind, ProfileTextOrigin origin) {
   std::string_view stored =
       kind == PROFILE_COMMENT ? StoredComment(name, nameLength) : StoredName(name, nameLength);
   std::string_view text;
@@ -195,19 +218,22 @@ void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t na
     hash = ProfileFoldHash(stored.data(), stored.size());
     first = section->keyIndex.Find(stored.data(), stored.size(), hash,
                                    [section](int i) {
-                                     return section->EntryName(section->entries[i]);
+                                     return ProfileSection::EntryName(section->entries[i]);
                                    }) < 0;
   }
   if (first) section->keyIndex.Reserve();
   ProfileEntry entry;
   entry.kind = kind;
   entry.nameLength = static_cast<std::uint8_t>(stored.size());
-  entry.nameOffset = section->text.size();
-  // Bytes appended before a later step throws stay unused; the entries never point at them.
-  section->text.append(stored);
-  entry.valueOffset = section->text.size();
   entry.valueLength = text.size();
-  section->text.append(text);
+  if (origin == ProfileTextOrigin::Source) {
+    entry.name = stored.data();
+    entry.value = text.data();
+  } else {
+    // Copies made before a later step throws stay unused; no entry points at them.
+    entry.name = model->store.Keep(stored.data(), stored.size());
+    entry.value = model->store.Keep(text.data(), text.size());
+  }
   entry.hasValue = kind == PROFILE_KEY;
   section->entries.push_back(entry);
   if (first) section->keyIndex.Insert(hash, static_cast<int>(section->entries.size()) - 1);
@@ -222,6 +248,6 @@ void ProfileAddEntry(int section, const char* name, std::size_t nameLength, cons
   if (!CurrentProfile || section < 0 ||
       section >= static_cast<int>(CurrentProfile->sections.size()))
     return;
-  ProfileAddEntryTo(&CurrentProfile->sections[section], name, nameLength, value, valueLength,
-                    kind);
+  ProfileAddEntryTo(CurrentProfile.get(), &CurrentProfile->sections[section], name, nameLength,
+                    value, valueLength, kind, ProfileTextOrigin::Copy);
 }

@@ -77,11 +77,27 @@ class ProfileNameIndex {
   std::size_t used_ = 0;     // slots that are not EMPTY
 };
 
-// One key line or comment line, in file order. Its name and value are bytes of the section's
-// text pool, so that loading makes no allocation per entry and keeps a section's texts together.
+// Copies of the texts that edits bring, each kept where it is until the store is dropped, so
+// that entries may point at them. Texts of a small edit share blocks: the editor sets five keys
+// per command on every save.
+class ProfileTextStore {
+ public:
+  // A kept copy of length bytes of text (not NUL-terminated); may throw std::bad_alloc.
+  const char* Keep(const char* text, std::size_t length);
+
+ private:
+  static constexpr std::size_t BLOCK_SIZE = 16 * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;  // the unused end of the last shared block
+  std::size_t left_ = 0;
+};
+
+// One key line or comment line, in file order. Its name and value point into the model: into
+// the text of the file that was read (loading copies no text), or into the model's store for
+// what an edit set.
 struct ProfileEntry {
-  std::size_t nameOffset = 0;   // key name (trimmed) or the whole comment line
-  std::size_t valueOffset = 0;  // exactly as it stood after "=" (blanks and quotes kept)
+  const char* name = "";   // key name (trimmed) or the whole comment line
+  const char* value = "";  // exactly as it stood after "=" (blanks and quotes kept)
   std::size_t valueLength = 0;
   std::uint8_t nameLength = 0;  // 0: deleted (or a key line whose name was all blanks)
   bool hasValue = false;        // false: the value is missing (reads as an absent key)
@@ -94,9 +110,6 @@ static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byt
 struct ProfileSection {
   std::string name;
   std::vector<ProfileEntry> entries;
-  // Names and values of the entries, back to back. A replaced value's old bytes stay unused
-  // until the section is cleared or the model freed (the editor sets each key once a save).
-  std::string text;
   // First live key entry of each name. Keeps lookups linear in the number of keys; the
   // entries stay the one source of truth. Built on the first lookup in the section
   // (ProfileIndexKeys), not while loading: the launcher reads its commands in one walk over
@@ -104,17 +117,22 @@ struct ProfileSection {
   ProfileNameIndex keyIndex;
   bool indexed = false;  // keyIndex holds every live key entry
 
-  std::string_view EntryName(const ProfileEntry& entry) const {
-    return std::string_view(text.data() + entry.nameOffset, entry.nameLength);
+  static std::string_view EntryName(const ProfileEntry& entry) {
+    return std::string_view(entry.name, entry.nameLength);
   }
-  std::string_view EntryValue(const ProfileEntry& entry) const {
-    return std::string_view(text.data() + entry.valueOffset, entry.valueLength);
+  static std::string_view EntryValue(const ProfileEntry& entry) {
+    return std::string_view(entry.value, entry.valueLength);
   }
 };
 
 struct ProfileModel {
   std::vector<ProfileSection> sections;
   ProfileNameIndex sectionIndex;  // first section of each name
+  // The file that was parsed into the model; never changed, so the entries read from it point
+  // into it. A replaced value's old bytes stay unused (here or in the store) until the model is
+  // freed: the editor sets each key once a save.
+  std::string source;
+  ProfileTextStore store;
 };
 
 // The one model of the process; null when none exists.
@@ -141,10 +159,17 @@ int ProfileFindKey(int section, const char* name);
 // a header of blanks, ProfileAddNamelessSectionTo).
 int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t length);
 
-// Appends an entry to section: the name as ProfileAddSectionTo cuts it (a comment keeps its
-// leading "#" and is only trimmed at its end) and a copy of value (cut at a NUL).
-void ProfileAddEntryTo(ProfileSection* section, const char* name, std::size_t nameLength,
-                       const char* value, std::size_t valueLength, ProfileEntryKind kind);
+// Where the name and value of a new entry live.
+enum class ProfileTextOrigin {
+  Source,  // in the model's source: the entry points at them
+  Copy,    // elsewhere: the entry points at copies in the model's store
+};
+
+// Appends an entry to section of model: the name as ProfileAddSectionTo cuts it (a comment
+// keeps its leading "#" and is only trimmed at its end) and value (cut at a NUL).
+void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char* name,
+                       std::size_t nameLength, const char* value, std::size_t valueLength,
+                       ProfileEntryKind kind, ProfileTextOrigin origin);
 
 // Appends to model a section that no name reaches, for a header of only blanks: the keys under
 // it are kept (and written back) but never found, rather than read as keys of the section

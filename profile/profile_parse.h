@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "profile_model.h"
 
-// Parses size bytes of text into model (which holds only section 0). May throw std::bad_alloc,
-// leaving what was added so far.
-void ProfileParse(ProfileModel* model, const char* text, std::size_t size);
+// Parses text into model (which holds only section 0 and no source yet); the model keeps the
+// text as its source. May throw std::bad_alloc, leaving what was added so far.
+void ProfileParse(ProfileModel* model, std::string text);

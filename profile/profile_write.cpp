@@ -25,9 +25,9 @@ bool HasWrittenEntry(const ProfileSection& section) {
 
 // A key name that begins with "[" or "#" would read back as a header or a comment; one leading
 // blank (dropped again when the name is read) keeps it a key.
-bool NeedsGuardBlank(const ProfileSection& section, const ProfileEntry& entry) {
+bool NeedsGuardBlank(const ProfileEntry& entry) {
   if (entry.kind != PROFILE_KEY || entry.nameLength == 0) return false;
-  char first = section.text[entry.nameOffset];
+  char first = entry.name[0];
   return first == '[' || first == '#';
 }
 
@@ -47,7 +47,7 @@ std::size_t FormattedLength(const ProfileModel& model) {
       if (entry.nameLength == 0) continue;
       length += entry.nameLength + 2;
       if (entry.kind == PROFILE_KEY)
-        length += 1 + entry.valueLength + (NeedsGuardBlank(section, entry) ? 1 : 0);
+        length += 1 + entry.valueLength + (NeedsGuardBlank(entry) ? 1 : 0);
     }
     length += 2;
   }
@@ -89,7 +89,7 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
     if (s != 0) out->append("[").append(HeaderName(section)).append("]\r\n");
     for (const ProfileEntry& entry : section.entries) {
       if (entry.nameLength == 0) continue;
-      if (NeedsGuardBlank(section, entry)) out->push_back(' ');
+      if (NeedsGuardBlank(entry)) out->push_back(' ');
       out->append(section.EntryName(entry));
       if (entry.kind == PROFILE_KEY) out->append("=").append(section.EntryValue(entry));
       out->append("\r\n");
@@ -122,10 +122,10 @@ void ProfileDeleteEntry(int section, int entry) {
 
 void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length) {
   ProfileSection& s = CurrentProfile->sections[section];
-  std::size_t offset = s.text.size();
-  s.text.append(value, length);  // may throw; the entry keeps its old value then
+  // May throw; the entry keeps its old value then.
+  const char* kept = CurrentProfile->store.Keep(value, length);
   ProfileEntry& e = s.entries[entry];
-  e.valueOffset = offset;
+  e.value = kept;
   e.valueLength = length;
   e.hasValue = true;
 }
@@ -133,7 +133,6 @@ void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t
 void ProfileClearSection(int section) {
   ProfileSection& s = CurrentProfile->sections[section];
   std::vector<ProfileEntry>().swap(s.entries);
-  std::string().swap(s.text);
   s.keyIndex.Clear();
 }
 

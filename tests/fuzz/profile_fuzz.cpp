@@ -19,7 +19,7 @@ namespace {
 
 std::string ParseAndFormat(const char* text, std::size_t size) {
   std::unique_ptr<ProfileModel> model = ProfileCreateModel();
-  ProfileParse(model.get(), text, size);
+  ProfileParse(model.get(), std::string(text, size));
   std::string out;
   ProfileFormat(*model, &out);
   return out;
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   CurrentProfile = ProfileCreateModel();
-  ProfileParse(CurrentProfile.get(), text, size);
+  ProfileParse(CurrentProfile.get(), std::string(text, size));
   // A small count keeps the comparison quick; the cap of huge counts has its own unit test.
   if (ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr) <= 64) {
     std::string difference = LoadingDiffersFromLookups();

@@ -96,6 +96,35 @@ TEST_F(ProfileWriteTest, SetOperationsCreateTheModelAndAppendInOrder) {
             "[a]\r\nname=\"x y\"\r\nempty=\r\nnull=\r\n\r\n");
 }
 
+// Values set after a load live apart from the file's text; whatever their sizes, every one
+// set earlier must still read back after many more, and the file's own values beside them.
+TEST_F(ProfileWriteTest, ManySetsOfMixedSizesAllReadBackAndSurviveASave) {
+  ASSERT_EQ(LoadProfileText("[s]\r\nkept=file value\r\nk0=old\r\n"), 1);
+  std::vector<std::string> values;
+  for (int i = 0; i < 600; ++i) {
+    // Empty, short, past a quarter of a shared block, and several blocks long.
+    std::size_t const sizes[] = {0, 7, 4097, 40000};
+    values.push_back(std::string(sizes[i % 4], static_cast<char>('a' + i % 26)) +
+                     std::to_string(i));
+    std::string key = "k" + std::to_string(i % 300);  // the second round replaces the first
+    ASSERT_EQ(ProfileSetString("s", key.c_str(), values.back().c_str(), nullptr), 1);
+  }
+  std::vector<char> buffer(50000);
+  for (int i = 300; i < 600; ++i) {
+    std::string key = "k" + std::to_string(i % 300);
+    ProfileGetString("s", key.c_str(), "", buffer.data(), static_cast<int>(buffer.size()), nullptr);
+    ASSERT_EQ(std::string(buffer.data()), values[i]) << key;
+  }
+  ProfileGetString("s", "kept", "", buffer.data(), static_cast<int>(buffer.size()), nullptr);
+  EXPECT_STREQ(buffer.data(), "file value");
+
+  std::string saved = SaveProfileText();
+  ASSERT_EQ(LoadProfileText(saved), 1);
+  EXPECT_EQ(SaveProfileText(), saved);
+  ProfileGetString("s", "k299", "", buffer.data(), static_cast<int>(buffer.size()), nullptr);
+  EXPECT_EQ(std::string(buffer.data()), values[599]);
+}
+
 TEST_F(ProfileWriteTest, NullKeyClearsAndNullValueDeletes) {
   ASSERT_EQ(LoadProfileText("[a]\r\nk=1\r\n#c\r\n[b]\r\nk=1\r\nk=2\r\nm=3\r\n[c]\r\nz=9\r\n"), 1);
   EXPECT_EQ(ProfileSetString("a", nullptr, nullptr, nullptr), 1);
