@@ -85,8 +85,13 @@ bool LookUp(const char* section, const char* key, std::string_view* value) {
 void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
   std::size_t p = 0;
   while (p < size && text[p] != '\0') {
+    // One pass finds the line's end and its first "=" (the C library's searches are calls
+    // into another module under Wine, and cost more than the bytes of a short line).
     std::size_t e = p;
-    while (e < size && text[e] != '\r' && text[e] != '\n') ++e;
+    std::size_t equalsAt = size;
+    for (; e < size && text[e] != '\r' && text[e] != '\n'; ++e) {
+      if (text[e] == '=' && equalsAt == size) equalsAt = e;
+    }
     const char* line = text + p;
     std::size_t length = e - p;
     ProfileSection* current = &model->sections.back();
@@ -102,9 +107,8 @@ void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
       ProfileAddEntryTo(model, current, line, length, "", 0, PROFILE_COMMENT,
                         ProfileTextOrigin::Source);
     } else {
-      const void* equals = std::memchr(line, '=', length);
-      std::size_t nameLength =
-          equals ? static_cast<std::size_t>(static_cast<const char*>(equals) - line) : length;
+      bool const equals = equalsAt != size;
+      std::size_t nameLength = equals ? equalsAt - p : length;
       if (nameLength > 0) {
         const char* value = equals ? line + nameLength + 1 : line + length;
         std::size_t valueLength = equals ? length - nameLength - 1 : 0;

@@ -9,10 +9,12 @@ std::unique_ptr<ProfileModel> CurrentProfile;
 
 namespace {
 
-// Length of text up to its first NUL, looking at no more than length bytes.
+// Length of text up to its first NUL, looking at no more than length bytes. A loop of its own:
+// names and values are short, and memchr is a call into another module under Wine.
 std::size_t FieldLength(const char* text, std::size_t length) {
-  const void* nul = std::memchr(text, '\0', length);
-  return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : length;
+  std::size_t i = 0;
+  while (i < length && text[i] != '\0') ++i;
+  return i;
 }
 
 // The stored form of a section or key name: cut at a NUL, leading blanks skipped, at most
