@@ -81,6 +81,26 @@ bool LookUp(const char* section, const char* key, std::string_view* value) {
   return true;
 }
 
+// A section with this many entries is taken to be one of the long ones, which hold most of
+// the lines that follow; a key line is taken to be at least this long.
+constexpr std::size_t LONG_SECTION_ENTRIES = 256;
+constexpr std::size_t SHORTEST_EXPECTED_LINE = 16;
+
+// Gives a long section room for the entries of the remainingBytes still to be parsed, once its
+// entries fill their room. Growing by doubling copies every entry again and again into fresh
+// memory, which costs more than the parse itself under Wine. A guess that was too small leaves
+// the doubling to go on; without the memory for the guess, so does a failed reserve.
+void MakeRoomForTheRest(ProfileSection* section, std::size_t remainingBytes) {
+  std::vector<ProfileEntry>& entries = section->entries;
+  if (entries.size() < LONG_SECTION_ENTRIES || entries.size() < entries.capacity()) return;
+  std::size_t const guess = remainingBytes / SHORTEST_EXPECTED_LINE + 1;
+  if (guess <= entries.size()) return;  // doubling gives as much room
+  try {
+    entries.reserve(entries.size() + guess);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 // The lines of size bytes of text, which live as long as model, appended to model.
 void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
   std::size_t p = 0;
@@ -95,6 +115,7 @@ void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
     const char* line = text + p;
     std::size_t length = e - p;
     ProfileSection* current = &model->sections.back();
+    MakeRoomForTheRest(current, size - p);
     if (length == 0) {
       // An empty line: nothing to keep.
     } else if (line[0] == '[') {

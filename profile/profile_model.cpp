@@ -212,6 +212,7 @@ void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char*
       kind == PROFILE_COMMENT ? StoredComment(name, nameLength) : StoredName(name, nameLength);
   std::string_view text;
   if (kind == PROFILE_KEY) text = std::string_view(value, FieldLength(value, valueLength));
+  if (text.size() > PROFILE_VALUE_LIMIT) throw std::bad_alloc();
   // Only the first live key of each name goes into the index: lookups return the first match.
   // An unindexed section gets its index from the entries when it is first searched.
   bool first = false;
@@ -225,9 +226,9 @@ void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char*
   }
   if (first) section->keyIndex.Reserve();
   ProfileEntry entry;
-  entry.kind = kind;
+  entry.kind = static_cast<std::uint8_t>(kind);
   entry.nameLength = static_cast<std::uint8_t>(stored.size());
-  entry.valueLength = text.size();
+  entry.valueLength = static_cast<std::uint32_t>(text.size());
   if (origin == ProfileTextOrigin::Source) {
     entry.name = stored.data();
     entry.value = text.data();

@@ -13,6 +13,9 @@
 
 // Longest section name, key name or comment line kept, in bytes.
 inline constexpr std::size_t PROFILE_NAME_LIMIT = 255;
+// Longest value kept, in bytes: a file of 4 GB or more is never read, and a longer value set
+// by an edit is refused.
+inline constexpr std::size_t PROFILE_VALUE_LIMIT = 0xFFFFFFFFu;
 
 enum ProfileEntryKind : std::int32_t {
   PROFILE_KEY = 0,      // "name=value" (or a line without "=")
@@ -98,11 +101,13 @@ class ProfileTextStore {
 struct ProfileEntry {
   const char* name = "";   // key name (trimmed) or the whole comment line
   const char* value = "";  // exactly as it stood after "=" (blanks and quotes kept)
-  std::size_t valueLength = 0;
+  // At most PROFILE_VALUE_LIMIT; kept small, for a long command list has 50,000 entries.
+  std::uint32_t valueLength = 0;
   std::uint8_t nameLength = 0;  // 0: deleted (or a key line whose name was all blanks)
   bool hasValue = false;        // false: the value is missing (reads as an absent key)
-  ProfileEntryKind kind = PROFILE_KEY;
+  std::uint8_t kind = PROFILE_KEY;  // a ProfileEntryKind
 };
+static_assert(sizeof(void*) != 8 || sizeof(ProfileEntry) == 24, "entries stay three words");
 static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byte");
 
 // One section, in file order. Section 0 is nameless and holds what stands before the first

@@ -123,10 +123,11 @@ void ProfileDeleteEntry(int section, int entry) {
 void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length) {
   ProfileSection& s = CurrentProfile->sections[section];
   // May throw; the entry keeps its old value then.
+  if (length > PROFILE_VALUE_LIMIT) throw std::bad_alloc();
   const char* kept = CurrentProfile->store.Keep(value, length);
   ProfileEntry& e = s.entries[entry];
   e.value = kept;
-  e.valueLength = length;
+  e.valueLength = static_cast<std::uint32_t>(length);
   e.hasValue = true;
 }
 
