@@ -205,6 +205,13 @@ LRESULT LauncherOnHotKey(HWND window, WPARAM id) {
 void ResizeToRows(HWND window, int rows) {
   int const width = BaseRect.right - BaseRect.left;
   int const height = BaseRect.bottom - BaseRect.top;
+  // Every hot key asks for one row, which the window mostly has already; a move of the window
+  // costs a trip to the display under Wine, so only a real change makes one.
+  RECT now = {};
+  if (GetWindowRect(window, &now) && now.left == BaseRect.left && now.top == BaseRect.top &&
+      now.right - now.left == width && now.bottom - now.top == height * rows) {
+    return;
+  }
   MoveWindow(window, BaseRect.left, BaseRect.top, width, height * rows, TRUE);
 }
 
