@@ -586,6 +586,20 @@ POINT CentreOf(RECT const& rect) {
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+namespace {
+
+DWORD const ABSOLUTE_MOVE = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+
+// The normalised coordinates that last put the cursor on a point, for a press or release
+// made there.
+struct LandedMove {
+  POINT screen;
+  LONG nx, ny;
+};
+LandedMove LastLanded = {{-1, -1}, 0, 0};
+
+}  // namespace
+
 bool MoveMouseTo(POINT screen) {
   LONG left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   LONG width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -593,10 +607,11 @@ bool MoveMouseTo(POINT screen) {
   // Windows and Wine scale the normalised value back with slightly different rounding; where a
   // move lands one pixel off, the value is corrected by the miss and sent again.
   for (int attempt = 0; attempt < 4; ++attempt) {
-    if (!SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, nx, ny)) {
-      return false;
+    if (!SendMouse(ABSOLUTE_MOVE, nx, ny)) return false;
+    if (WaitUntil([&] { return CursorAt(screen); }, 500)) {
+      LastLanded = LandedMove{screen, nx, ny};
+      return true;
     }
-    if (WaitUntil([&] { return CursorAt(screen); }, 500)) return true;
     POINT now{};
     if (!GetCursorPos(&now)) return false;
     nx += (screen.x - now.x) * ((65536 + width - 1) / width);
@@ -609,13 +624,42 @@ bool LeftButton(bool down) { return SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUS
 
 namespace {
 
-// Under Wine each synthetic move comes back from the X server once more as the pointer's own
-// motion, and on a loaded machine it may come late: a late one puts the cursor back where an
-// earlier move had it, and a press or release made then lands there. Before either, the cursor
-// is put where it belongs until it stays there.
+// Presses or releases the left button at screen, which the cursor was last moved to. The
+// press carries its point: under Wine an echo (below) may have put the system's cursor back
+// where an earlier move had it, while GetCursorPos, asked more than 100 ms after the last
+// change, reports the X server's pointer instead, which is where it belongs.
+bool LeftButtonAt(POINT screen, bool down) {
+  if (LastLanded.screen.x != screen.x || LastLanded.screen.y != screen.y) {
+    return LeftButton(down);
+  }
+  return SendMouse(ABSOLUTE_MOVE | (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP),
+                   LastLanded.nx, LastLanded.ny);
+}
+
+}  // namespace
+
+namespace {
+
+// Returns once the thread of window has been through its message wait twice: there Wine
+// hands the thread the X server's events that reached it, the echoes of earlier moves (below)
+// among them. A thread that does not answer within a while is waited for no longer.
+void LetProgramCatchUp(HWND window) {
+  for (int round = 0; window && round < 2; ++round) {
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored)) return;
+  }
+}
+
+// Under Wine each synthetic move comes back from the X server once more, to the program under
+// the pointer, as the pointer's own motion. The program passes it on when its thread next
+// waits for messages, which on a loaded machine may be long after: it puts the cursor back
+// where an earlier move had it, and a press or release made then lands there. Before either,
+// the cursor is put where it belongs, the program under it has caught up with its echoes, and
+// the cursor stays where it belongs.
 bool SettleMouseAt(POINT screen) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     if (!MoveMouseTo(screen)) return false;
+    LetProgramCatchUp(WindowFromPoint(screen));
     if (StaysFalse([&] { return !CursorAt(screen); }, 200)) return true;
   }
   return false;
@@ -624,18 +668,20 @@ bool SettleMouseAt(POINT screen) {
 }  // namespace
 
 bool ClickAt(POINT screen) {
-  return SettleMouseAt(screen) && LeftButton(true) && SettleMouseAt(screen) && LeftButton(false);
+  return SettleMouseAt(screen) && LeftButtonAt(screen, true) && SettleMouseAt(screen) &&
+         LeftButtonAt(screen, false);
 }
 
 bool DragMouse(POINT from, POINT to, int steps) {
   // Under Wine on a loaded machine a synthetic press is now and then lost on its way to the
   // program: a press that takes no capture is released and made again, a few times.
   bool captured = false;
+  HWND source = nullptr;
   for (int attempt = 0; attempt < 3 && !captured; ++attempt) {
     if (!SettleMouseAt(from)) return false;
-    HWND source = WindowFromPoint(from);
+    source = WindowFromPoint(from);
     DWORD thread = source ? GetWindowThreadProcessId(source, nullptr) : 0;
-    if (!thread || !LeftButton(true)) return false;
+    if (!thread || !LeftButtonAt(from, true)) return false;
     // The program reads the cursor when it handles the press: move only once it has taken
     // the mouse capture, or the press would be seen away from where it was made.
     captured = WaitUntil([&] {
@@ -660,11 +706,15 @@ bool DragMouse(POINT from, POINT to, int steps) {
     // Let the program follow each move (its drag image is drawn on WM_MOUSEMOVE).
     StaysFalse([] { return false; }, 15);
   }
+  // The program that holds the capture takes the moves, and their echoes, wherever the
+  // pointer is.
+  LetProgramCatchUp(source);
   if (!SettleMouseAt(to)) {
     LeftButton(false);
     return false;
   }
-  return LeftButton(false);
+  LetProgramCatchUp(source);
+  return LeftButtonAt(to, false);
 }
 
 // ---------------------------------------------------------------------------------------------
