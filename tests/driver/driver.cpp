@@ -636,10 +636,6 @@ bool LeftButtonAt(POINT screen, bool down) {
                    LastLanded.nx, LastLanded.ny);
 }
 
-}  // namespace
-
-namespace {
-
 // Returns once the thread of window has been through its message wait twice: there Wine
 // hands the thread the X server's events that reached it, the echoes of earlier moves (below)
 // among them. A thread that does not answer within a while is waited for no longer.
@@ -654,11 +650,13 @@ void LetProgramCatchUp(HWND window) {
 // the pointer, as the pointer's own motion. The program passes it on when its thread next
 // waits for messages, which on a loaded machine may be long after: it puts the cursor back
 // where an earlier move had it, and a press or release made then lands there. Before either,
-// the cursor is put where it belongs, the program under it has caught up with its echoes, and
-// the cursor stays where it belongs.
-bool SettleMouseAt(POINT screen) {
+// the cursor is put where it belongs, the program under it (and capturer, the one holding the
+// mouse capture, which takes the moves wherever the pointer is) has caught up with its
+// echoes, and the cursor stays where it belongs.
+bool SettleMouseAt(POINT screen, HWND capturer = nullptr) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     if (!MoveMouseTo(screen)) return false;
+    LetProgramCatchUp(capturer);
     LetProgramCatchUp(WindowFromPoint(screen));
     if (StaysFalse([&] { return !CursorAt(screen); }, 200)) return true;
   }
@@ -706,14 +704,10 @@ bool DragMouse(POINT from, POINT to, int steps) {
     // Let the program follow each move (its drag image is drawn on WM_MOUSEMOVE).
     StaysFalse([] { return false; }, 15);
   }
-  // The program that holds the capture takes the moves, and their echoes, wherever the
-  // pointer is.
-  LetProgramCatchUp(source);
-  if (!SettleMouseAt(to)) {
+  if (!SettleMouseAt(to, source)) {
     LeftButton(false);
     return false;
   }
-  LetProgramCatchUp(source);
   return LeftButtonAt(to, false);
 }
 
