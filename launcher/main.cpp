@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 
+#include "commands.h"
 #include "launcher.h"
-#include "profile.h"
 #include "resource.h"
 #include "shared.h"
 #include "startup_rules.h"
@@ -35,31 +35,53 @@ DWORD const NEXT_PROGRAM_PATH_SIZE = MAX_PATH + 1;
 // The class background brush; the class keeps using it until the process ends.
 HBRUSH BackgroundBrush = nullptr;
 
-// Reads pimbo.ini into the profile model, once for the settings and the commands. The
-// platform's profile reader would parse the whole file again, and under Wine keep its parse
-// for the life of the process: with 10,000 commands that cost more start-up time than
-// everything else together and a megabyte of memory that stays.
-void LoadProfileOnce() {
-  if (IniPath[0] != '\0') ProfileLoad(IniPath);
+// The settings keys that the launcher reads.
+enum LauncherSetting {
+  SETTING_HOT_KEY,
+  SETTING_FG_COLOR,
+  SETTING_BG_COLOR,
+  SETTING_HIDE_TIME,
+  SETTING_NO_TRAY,
+  SETTING_XPOINT,
+  SETTING_YPOINT,
+  SETTING_COUNT
+};
+
+// The texts of the settings keys as pimbo.ini holds them, read with the commands.
+char SettingTexts[SETTING_COUNT][SETTING_TEXT_SIZE];
+SettingText Settings[SETTING_COUNT] = {
+    {KEY_HOT_KEY, SettingTexts[SETTING_HOT_KEY], SETTING_TEXT_SIZE, 0, false},
+    {KEY_FG_COLOR, SettingTexts[SETTING_FG_COLOR], SETTING_TEXT_SIZE, 0, false},
+    {KEY_BG_COLOR, SettingTexts[SETTING_BG_COLOR], SETTING_TEXT_SIZE, 0, false},
+    {KEY_HIDE_TIME, SettingTexts[SETTING_HIDE_TIME], SETTING_TEXT_SIZE, 0, false},
+    {KEY_NO_TRAY, SettingTexts[SETTING_NO_TRAY], SETTING_TEXT_SIZE, 0, false},
+    {KEY_XPOINT, SettingTexts[SETTING_XPOINT], SETTING_TEXT_SIZE, 0, false},
+    {KEY_YPOINT, SettingTexts[SETTING_YPOINT], SETTING_TEXT_SIZE, 0, false},
+};
+
+// Reads pimbo.ini once, settings and commands in one pass over its text. Neither a profile
+// model nor the platform's profile reader: the one would be built only to be thrown away, and
+// the other would parse the whole file again for each key and, under Wine, keep its parse for
+// the life of the process.
+void ReadProfileOnce() {
+  LoadLauncherProfile(IniPath[0] != '\0' ? IniPath : nullptr, Settings, SETTING_COUNT,
+                      &Commands);
 }
 
-// Reads one integer of section "settings" from the loaded model (no file, no path: the
-// default), converted as the platform's profile reader converts it.
-UINT ReadSetting(const char* key, int defaultValue) {
-  char text[SETTING_TEXT_SIZE];
-  if (ProfileGetString(SETTINGS_SECTION, key, "", text, sizeof text, nullptr) == 0) {
-    return static_cast<UINT>(defaultValue);
-  }
-  return static_cast<UINT>(SettingNumber(text));
+// One setting as a number, converted as the platform's profile reader converts it; a missing
+// or empty key gives the default.
+UINT ReadSetting(LauncherSetting setting, int defaultValue) {
+  if (Settings[setting].length == 0) return static_cast<UINT>(defaultValue);
+  return static_cast<UINT>(SettingNumber(SettingTexts[setting]));
 }
 
 void ReadLauncherSettings() {
   // Values that do not fit are cut to their low bits, as the file's readers always have.
-  HotKey = static_cast<WORD>(ReadSetting(KEY_HOT_KEY, DEFAULT_HOT_KEY));
-  TextColor = ReadSetting(KEY_FG_COLOR, static_cast<int>(GetSysColor(COLOR_BTNTEXT)));
-  BackgroundColor = ReadSetting(KEY_BG_COLOR, static_cast<int>(GetSysColor(COLOR_WINDOW)));
-  HideTime = static_cast<BYTE>(ReadSetting(KEY_HIDE_TIME, DEFAULT_HIDE_TIME));
-  NoTray = static_cast<int>(ReadSetting(KEY_NO_TRAY, DEFAULT_NO_TRAY));
+  HotKey = static_cast<WORD>(ReadSetting(SETTING_HOT_KEY, DEFAULT_HOT_KEY));
+  TextColor = ReadSetting(SETTING_FG_COLOR, static_cast<int>(GetSysColor(COLOR_BTNTEXT)));
+  BackgroundColor = ReadSetting(SETTING_BG_COLOR, static_cast<int>(GetSysColor(COLOR_WINDOW)));
+  HideTime = static_cast<BYTE>(ReadSetting(SETTING_HIDE_TIME, DEFAULT_HIDE_TIME));
+  NoTray = static_cast<int>(ReadSetting(SETTING_NO_TRAY, DEFAULT_NO_TRAY));
 }
 
 bool RegisterLauncherClass() {
@@ -141,9 +163,6 @@ void BuildLauncherPaths(char* editorPath) {
 }
 
 void SetUpLauncherWindow(HWND window) {
-  // The model was loaded for the settings; nothing reads it after the commands.
-  LoadCommandsFromProfile(&Commands, CommandReader::Launcher);
-  ProfileFree();
   SetLauncherHotKey(window, TRUE);  // shows its own message on failure; start-up goes on
 
   LOGFONTA font = {};
@@ -173,8 +192,8 @@ void TearDownLauncherWindow(HWND window) {
 }
 
 LRESULT LauncherOnCreate(HWND window) {
-  int const x = static_cast<int>(ReadSetting(KEY_XPOINT, DEFAULT_POINT));
-  int const y = static_cast<int>(ReadSetting(KEY_YPOINT, DEFAULT_POINT));
+  int const x = static_cast<int>(ReadSetting(SETTING_XPOINT, DEFAULT_POINT));
+  int const y = static_cast<int>(ReadSetting(SETTING_YPOINT, DEFAULT_POINT));
   SetUpLauncherWindow(window);
   // Only both at -1 centre the window; a single -1 is an ordinary coordinate.
   if (x == DEFAULT_POINT && y == DEFAULT_POINT) {
@@ -205,11 +224,10 @@ void LauncherMain() {
 
   BuildLauncherPaths(nullptr);
   LineHeight = GetSystemMetrics(SM_CYSMCAPTION);
-  LoadProfileOnce();
+  ReadProfileOnce();
   ReadLauncherSettings();
 
   UINT const exitCode = RunLauncherWindow();
-  ProfileFree();  // still loaded when no window was created
 
   // Candidates point into the command list, so they go first.
   if (CandidateList != nullptr) {

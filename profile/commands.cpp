@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "platform.h"
 #include "profile.h"
-#include "profile_model.h"  // ProfileFoldByte: key names match as the model matches them
+#include "profile_text.h"  // the model's rules for lines, names and values
 
 namespace {
 
@@ -129,15 +131,21 @@ int CommandIndex(const char* digits, std::size_t length, int count) {
 }
 
 // The field whose stem name starts with (ignoring the case of ASCII letters; the stems are
-// lower case), or FIELD_COUNT;
+// lower case), or FIELD_COUNT; name is a stored name, which holds no NUL.
 // *stemLength receives the stem's length. Every stem is "command " and a word whose first
 // letter tells it, so one comparison of the shared part and one of the word decide.
 int FieldOf(const char* name, std::size_t nameLength, std::size_t* stemLength) {
   static const char SHARED[] = "command ";
   const std::size_t shared = sizeof SHARED - 1;
+  static_assert(sizeof SHARED - 1 == sizeof(std::uint64_t));
   if (nameLength <= shared + 1) return FIELD_COUNT;
-  for (std::size_t i = 0; i < shared; ++i)
-    if (ProfileFoldByte(name[i]) != SHARED[i]) return FIELD_COUNT;
+  // The eight bytes at once, each with bit 0x20 set: that folds the letters, and of the other
+  // bytes only NUL, which a stored name never holds, would pass for the blank.
+  std::uint64_t word = 0;
+  std::uint64_t sharedWord = 0;
+  std::memcpy(&word, name, shared);
+  std::memcpy(&sharedWord, SHARED, shared);
+  if ((word | 0x2020202020202020u) != sharedWord) return FIELD_COUNT;
   for (int field = 0; field < FIELD_COUNT; ++field) {
     const char* stem = FIELD_STEMS[field];
     if (ProfileFoldByte(name[shared]) != stem[shared]) continue;
@@ -206,30 +214,12 @@ void AppendRecord(CommandList* list, CommandRecord* record) {
   ++list->count;
 }
 
-}  // namespace
-
-void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader) {
-  if (!list) return;
-  ProfileLoad(iniPath);  // a missing file leaves no model: every read gives its default
-  LoadCommandsFromProfile(list, reader);
-  ProfileFree();
-}
-
-void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
-  if (!list) return;
-  int count = ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr);
-  if (count > COMMAND_COUNT_LIMIT) count = COMMAND_COUNT_LIMIT;
-  if (count <= 0) return;
-  // One walk over the commands section takes every command's keys; without the memory for
-  // that, each key is looked up on its own, which gives the same records.
-  std::size_t slots = static_cast<std::size_t>(count) * FIELD_COUNT;
-  // Zero-filled: no field seen yet.
-  CommandWalk walk{static_cast<FieldValue*>(PlatformAllocScratch(slots * sizeof(FieldValue))),
-                   count};
-  if (walk.values) ProfileForEachKey(COMMANDS_SECTION, TakeCommandKey, &walk);
-  // The launcher never frees a record on its own: all of them go into one block (when the
-  // list starts empty, so that the block holds the whole list).
-  if (walk.values && reader == CommandReader::Launcher && !list->head && !list->block) {
+// Builds the first count commands of walk onto *list, by ReadCommand's rules. The launcher's
+// records go into one block (when the list starts empty, so that the block holds the whole
+// list), as it never frees a record on its own; otherwise, and when no block could be had,
+// each record has a block of its own.
+void ListFromWalk(CommandWalk const& walk, int count, CommandReader reader, CommandList* list) {
+  if (reader == CommandReader::Launcher && !list->head && !list->block) {
     std::size_t total = 0;
     for (int i = 0; i < count; ++i) {
       WalkedCommand c = WalkedFields(walk, i, reader);
@@ -243,20 +233,187 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
       at += RecordBytes(c.name, c.key, c.exe, c.file);
     }
   }
-  // Otherwise (and when no block could be had) a block per record.
   for (int i = list->block ? count : 0; i < count; ++i) {
-    CommandRecord* record = nullptr;
-    if (walk.values) {
-      WalkedCommand c = WalkedFields(walk, i, reader);
-      record = BuildRecord(c.name, c.key, c.type, c.exe, c.file);
-    } else {
-      record = ReadCommand(i, reader);
-    }
+    WalkedCommand c = WalkedFields(walk, i, reader);
+    CommandRecord* record = BuildRecord(c.name, c.key, c.type, c.exe, c.file);
     // Out of memory: keep the commands read so far rather than a half-built record.
     if (!record) break;
     AppendRecord(list, record);
   }
+}
+
+// --- The launcher's one pass over the file's text ----------------------------------------
+
+// The "command count" that a lookup gives, capped, or 0.
+int CappedCount(int count) { return count > COMMAND_COUNT_LIMIT ? COMMAND_COUNT_LIMIT : count; }
+
+// Takes from the lines of the file what the launcher looks up: the wanted keys of the first
+// "settings" section and the command keys of the first "commands" section, each key's first
+// line only, with the model's names, cuts and value treatment. A later section of the same
+// name, like every other section, is one that no lookup reaches.
+class LauncherSink {
+ public:
+  LauncherSink(SettingText* settings, int settingCount)
+      : settings_(settings), settingCount_(settingCount) {}
+  ~LauncherSink() { PlatformFreeScratch(walk_.values); }
+  LauncherSink(LauncherSink const&) = delete;
+  LauncherSink& operator=(LauncherSink const&) = delete;
+
+  void Line(std::size_t) {}
+  void Comment(const char*, std::size_t) {}
+
+  void Header(const char* inside, std::size_t length) {
+    std::string_view name = ProfileStoredName(inside, length);
+    if (name.empty()) {
+      // Blanks open a section that no lookup finds; "[]" is no header at all.
+      if (length > 0) current_ = Section::Other;
+      return;
+    }
+    current_ = Section::Other;
+    if (!settingsSeen_ && Is(name, SETTINGS_SECTION)) {
+      settingsSeen_ = true;
+      current_ = Section::Settings;
+    } else if (!commandsSeen_ && Is(name, COMMANDS_SECTION)) {
+      commandsSeen_ = true;
+      current_ = Section::Commands;
+    }
+  }
+
+  void Key(const char* name, std::size_t nameLength, const char* value, std::size_t valueLength,
+           bool hasNul) {
+    if (current_ == Section::Other) return;
+    // Texts are cut at a NUL; most lines have none, and need no second look at their bytes.
+    if (hasNul) {
+      nameLength = ProfileFieldLength(name, nameLength);
+      valueLength = ProfileFieldLength(value, valueLength);
+    }
+    std::string_view stored = ProfileTrimmedName(name, nameLength);
+    if (stored.empty()) return;
+    std::string_view text = ProfileTreatedValue(std::string_view(value, valueLength));
+    if (current_ == Section::Settings)
+      TakeSetting(stored, text);
+    else
+      TakeCommand(stored, text);
+  }
+
+  // Builds the commands found onto *list (empty) once every line has been seen.
+  void Finish(CommandList* list) {
+    int const count = CappedCount(count_);
+    if (count <= 0) return;
+    // Not one command key in the file: every command reads as empty.
+    if (!walk_.values && !walkFailed_) Allocate(count);
+    if (walk_.values) ListFromWalk(walk_, count, CommandReader::Launcher, list);
+  }
+
+ private:
+  enum class Section { Other, Settings, Commands };
+
+  static bool Is(std::string_view name, const char* wanted) {
+    return ProfileNamesMatch(name, wanted, std::strlen(wanted));
+  }
+
+  void TakeSetting(std::string_view name, std::string_view text) {
+    if (!countSeen_ && Is(name, KEY_COMMAND_COUNT)) {
+      countSeen_ = true;
+      count_ = ProfileIntOf(text.data(), text.size());
+    }
+    for (int i = 0; i < settingCount_; ++i) {
+      SettingText& setting = settings_[i];
+      if (setting.found || !setting.key || !Is(name, setting.key)) continue;
+      setting.found = true;
+      if (!setting.buffer || setting.size <= 0) continue;
+      std::size_t length = text.size();
+      if (length > static_cast<std::size_t>(setting.size - 1))
+        length = static_cast<std::size_t>(setting.size - 1);
+      std::memcpy(setting.buffer, text.data(), length);
+      setting.buffer[length] = '\0';
+      setting.length = static_cast<int>(length);
+    }
+  }
+
+  void TakeCommand(std::string_view name, std::string_view text) {
+    if (!walk_.values) {
+      if (walkFailed_) return;
+      // A count read already is final (a lookup takes the first such key), so it bounds the
+      // walk; before it is known, any command number under the cap may turn out to be wanted.
+      // Scratch pages that no command reaches are never touched.
+      int const bound = countSeen_ ? CappedCount(count_) : COMMAND_COUNT_LIMIT;
+      if (bound <= 0) return;
+      Allocate(bound);
+      if (!walk_.values) return;
+    }
+    TakeCommandKey(&walk_, name.data(), name.size(), text.data(), text.size());
+  }
+
+  void Allocate(int count) {
+    std::size_t const slots = static_cast<std::size_t>(count) * FIELD_COUNT;
+    walk_.values = static_cast<FieldValue*>(PlatformAllocScratch(slots * sizeof(FieldValue)));
+    walk_.count = walk_.values ? count : 0;
+    walkFailed_ = !walk_.values;
+  }
+
+  SettingText* settings_;
+  int settingCount_;
+  Section current_ = Section::Other;
+  bool settingsSeen_ = false;
+  bool commandsSeen_ = false;
+  bool countSeen_ = false;
+  int count_ = 0;
+  CommandWalk walk_{nullptr, 0};
+  bool walkFailed_ = false;  // no memory for the walk: the launcher starts without commands
+};
+
+}  // namespace
+
+void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader) {
+  if (!list) return;
+  ProfileLoad(iniPath);  // a missing file leaves no model: every read gives its default
+  LoadCommandsFromProfile(list, reader);
+  ProfileFree();
+}
+
+void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
+  if (!list) return;
+  int count = CappedCount(ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr));
+  if (count <= 0) return;
+  // One walk over the commands section takes every command's keys; without the memory for
+  // that, each key is looked up on its own, which gives the same records.
+  std::size_t slots = static_cast<std::size_t>(count) * FIELD_COUNT;
+  // Zero-filled: no field seen yet.
+  CommandWalk walk{static_cast<FieldValue*>(PlatformAllocScratch(slots * sizeof(FieldValue))),
+                   count};
+  if (walk.values) {
+    ProfileForEachKey(COMMANDS_SECTION, TakeCommandKey, &walk);
+    ListFromWalk(walk, count, reader, list);
+  } else {
+    for (int i = 0; i < count; ++i) {
+      CommandRecord* record = ReadCommand(i, reader);
+      // Out of memory: keep the commands read so far rather than a half-built record.
+      if (!record) break;
+      AppendRecord(list, record);
+    }
+  }
   PlatformFreeScratch(walk.values);
+}
+
+void LoadLauncherProfileFromText(std::string_view text, SettingText* settings, int settingCount,
+                                 CommandList* list) {
+  for (int i = 0; i < settingCount; ++i) {
+    settings[i].found = false;
+    settings[i].length = 0;
+    if (settings[i].buffer && settings[i].size > 0) settings[i].buffer[0] = '\0';
+  }
+  LauncherSink sink(settings, settingCount);
+  ProfileScanLines(text.data(), text.size(), sink);
+  if (list) sink.Finish(list);
+}
+
+void LoadLauncherProfile(const char* iniPath, SettingText* settings, int settingCount,
+                         CommandList* list) {
+  std::string text;
+  // A missing or unreadable file reads as an empty one; so does one without the memory.
+  if (iniPath) PlatformReadFile(iniPath, &text);
+  LoadLauncherProfileFromText(text, settings, settingCount, list);
 }
 
 void FreeCommandList(CommandList* list) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // Sections and keys.
 inline constexpr char SETTINGS_SECTION[] = "settings";
@@ -115,6 +116,29 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 // program that reads more of the file than its commands and so reads it only once. Without a
 // model there are no commands.
 void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
+
+// One "settings" key that the launcher reads with its commands: buffer (size bytes) receives
+// the text that ProfileGetString would give, length its length. found tells a key that is there
+// but empty (length 0, as for a missing one) from a missing one.
+struct SettingText {
+  const char* key;
+  char* buffer;
+  int size;
+  int length;
+  bool found;
+};
+
+// The launcher's start-up read: the keys settings[0..settingCount) of section "settings" and
+// the commands, as CommandReader::Launcher holds them, onto *list (which must be empty; null
+// reads only the keys), in one pass over the text of the file at iniPath. It builds no profile
+// model, yet reads every file as ProfileLoad with ProfileGetString and LoadCommandsFromProfile
+// read it. A missing or unreadable file reads as an empty one. Without the memory for the
+// walk over the commands, there are no commands.
+void LoadLauncherProfile(const char* iniPath, SettingText* settings, int settingCount,
+                         CommandList* list);
+// The same from the file's text.
+void LoadLauncherProfileFromText(std::string_view text, SettingText* settings, int settingCount,
+                                 CommandList* list);
 
 // Releases every record of *list and its texts (its block, or each record from the head);
 // leaves *list empty.

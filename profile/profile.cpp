@@ -23,40 +23,15 @@ std::int32_t NameHash(const char* name, std::size_t length) {
   return static_cast<std::int32_t>(hash);
 }
 
-// The part of a stored value that a getter hands out: trimmed, then one leading and one
-// trailing double quote dropped, each on its own. Needs no copy, so it cannot run out of memory.
+// The part of a stored value that a getter hands out, as a text and its length.
 struct Span {
   const char* text;
   std::size_t length;
 };
 
 Span TreatedValue(std::string_view stored) {
-  std::size_t start = 0;
-  std::size_t end = stored.size();
-  while (start < end && ProfileIsBlank(stored[start])) ++start;
-  while (end > start && ProfileIsBlank(stored[end - 1])) --end;
-  if (start < end && stored[start] == '"') ++start;
-  if (start < end && stored[end - 1] == '"') --end;
-  return Span{stored.data() + start, end - start};
-}
-
-// Decimal text as ProfileParseInt reads it, given by its length.
-int ParseInt(const char* text, std::size_t length) {
-  if (length == 0) return 0;
-  std::size_t i = 0;
-  bool negative = false;
-  if (text[0] == '+' || text[0] == '-') {
-    negative = text[0] == '-';
-    ++i;
-  }
-  // 32-bit arithmetic that wraps: a hand-written huge number gives its low 32 bits.
-  std::uint32_t value = 0;
-  for (; i < length; ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
-  }
-  if (negative) value = 0u - value;
-  return static_cast<int>(static_cast<std::int32_t>(value));
+  std::string_view treated = ProfileTreatedValue(stored);
+  return Span{treated.data(), treated.size()};
 }
 
 // Copies length bytes of text into buffer (size bytes), cut to size - 1 and NUL-terminated.
@@ -101,46 +76,28 @@ void MakeRoomForTheRest(ProfileSection* section, std::size_t remainingBytes) {
   }
 }
 
-// The lines of size bytes of text, which live as long as model, appended to model.
-void ParseLines(ProfileModel* model, const char* text, std::size_t size) {
-  std::size_t p = 0;
-  while (p < size && text[p] != '\0') {
-    // One pass finds the line's end and its first "=" (the C library's searches are calls
-    // into another module under Wine, and cost more than the bytes of a short line).
-    std::size_t e = p;
-    std::size_t equalsAt = size;
-    for (; e < size && text[e] != '\r' && text[e] != '\n'; ++e) {
-      if (text[e] == '=' && equalsAt == size) equalsAt = e;
-    }
-    const char* line = text + p;
-    std::size_t length = e - p;
-    ProfileSection* current = &model->sections.back();
-    MakeRoomForTheRest(current, size - p);
-    if (length == 0) {
-      // An empty line: nothing to keep.
-    } else if (line[0] == '[') {
-      // A header only when its last byte closes it; "[]" and unclosed headers are ignored. A
-      // header of blanks starts a section that no lookup finds.
-      if (length >= 2 && line[length - 1] == ']' &&
-          !ProfileAddSectionTo(model, line + 1, length - 2) && length > 2)
-        ProfileAddNamelessSectionTo(model);
-    } else if (line[0] == '#') {
-      ProfileAddEntryTo(model, current, line, length, "", 0, PROFILE_COMMENT,
-                        ProfileTextOrigin::Source);
-    } else {
-      bool const equals = equalsAt != size;
-      std::size_t nameLength = equals ? equalsAt - p : length;
-      if (nameLength > 0) {
-        const char* value = equals ? line + nameLength + 1 : line + length;
-        std::size_t valueLength = equals ? length - nameLength - 1 : 0;
-        ProfileAddEntryTo(model, current, line, nameLength, value, valueLength, PROFILE_KEY,
-                          ProfileTextOrigin::Source);
-      }
-    }
-    p = e;
-    while (p < size && (text[p] == '\r' || text[p] == '\n')) ++p;
+// Appends the lines of a text, which lives as long as model, to model.
+struct ModelSink {
+  ProfileModel* model;
+
+  void Line(std::size_t remainingBytes) {
+    MakeRoomForTheRest(&model->sections.back(), remainingBytes);
   }
-}
+  void Header(const char* inside, std::size_t length) {
+    // A header of blanks starts a section that no lookup finds; "[]" is no header at all.
+    if (!ProfileAddSectionTo(model, inside, length) && length > 0)
+      ProfileAddNamelessSectionTo(model);
+  }
+  void Comment(const char* line, std::size_t length) {
+    ProfileAddEntryTo(model, &model->sections.back(), line, length, "", 0, PROFILE_COMMENT,
+                      ProfileTextOrigin::Source);
+  }
+  void Key(const char* name, std::size_t nameLength, const char* value, std::size_t valueLength,
+           bool /*hasNul*/) {
+    ProfileAddEntryTo(model, &model->sections.back(), name, nameLength, value, valueLength,
+                      PROFILE_KEY, ProfileTextOrigin::Source);
+  }
+};
 
 }  // namespace
 
@@ -148,7 +105,9 @@ std::int32_t ProfileNameHash(const char* name) {
   return name ? NameHash(name, std::strlen(name)) : 0;
 }
 
-int ProfileParseInt(const char* text) { return text ? ParseInt(text, std::strlen(text)) : 0; }
+int ProfileParseInt(const char* text) {
+  return text ? ProfileIntOf(text, std::strlen(text)) : 0;
+}
 
 void ProfileTrim(char* text) {
   if (!text) return;
@@ -163,7 +122,8 @@ void ProfileTrim(char* text) {
 void ProfileParse(ProfileModel* model, std::string text) {
   // The entries point into the model's own copy of the text, which nothing changes again.
   model->source = std::move(text);
-  ParseLines(model, model->source.data(), model->source.size());
+  ModelSink sink{model};
+  ProfileScanLines(model->source.data(), model->source.size(), sink);
 }
 
 int ProfileLoad(const char* path) {
@@ -197,7 +157,7 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
   std::string_view stored;
   if (!LookUp(section, key, &stored)) return defaultValue;
   Span value = TreatedValue(stored);
-  return ParseInt(value.text, value.length);
+  return ProfileIntOf(value.text, value.length);
 }
 
 void ProfileFree() { CurrentProfile.reset(); }
@@ -221,5 +181,5 @@ int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* contex
 }
 
 int ProfileParseIntSpan(const char* text, std::size_t length) {
-  return text ? ParseInt(text, length) : 0;
+  return text ? ProfileIntOf(text, length) : 0;
 }

@@ -9,30 +9,9 @@ std::unique_ptr<ProfileModel> CurrentProfile;
 
 namespace {
 
-// Length of text up to its first NUL, looking at no more than length bytes. A loop of its own:
-// names and values are short, and memchr is a call into another module under Wine.
-std::size_t FieldLength(const char* text, std::size_t length) {
-  std::size_t i = 0;
-  while (i < length && text[i] != '\0') ++i;
-  return i;
-}
-
-// The stored form of a section or key name: cut at a NUL, leading blanks skipped, at most
-// PROFILE_NAME_LIMIT bytes, trailing blanks dropped. Skipping the leading blanks before the cut
-// lets a name written back with a protective leading blank read as the same name.
-std::string_view StoredName(const char* name, std::size_t length) {
-  length = FieldLength(name, length);
-  std::size_t start = 0;
-  while (start < length && ProfileIsBlank(name[start])) ++start;
-  std::size_t end = length;
-  if (end - start > PROFILE_NAME_LIMIT) end = start + PROFILE_NAME_LIMIT;
-  while (end > start && ProfileIsBlank(name[end - 1])) --end;
-  return std::string_view(name + start, end - start);
-}
-
 // A comment line: cut at a NUL and at PROFILE_NAME_LIMIT bytes, trimmed at its end only.
 std::string_view StoredComment(const char* line, std::size_t length) {
-  length = FieldLength(line, length);
+  length = ProfileFieldLength(line, length);
   if (length > PROFILE_NAME_LIMIT) length = PROFILE_NAME_LIMIT;
   while (length > 0 && ProfileIsBlank(line[length - 1])) --length;
   return std::string_view(line, length);
@@ -47,13 +26,6 @@ std::uint32_t ProfileFoldHash(const char* name, std::size_t length) {
     hash *= 16777619u;
   }
   return hash;
-}
-
-bool ProfileNamesMatch(std::string_view stored, const char* name, std::size_t length) {
-  if (stored.size() != length) return false;
-  for (std::size_t i = 0; i < length; ++i)
-    if (ProfileFoldByte(stored[i]) != ProfileFoldByte(name[i])) return false;
-  return true;
 }
 
 void ProfileNameIndex::Reserve() {
@@ -188,7 +160,7 @@ int ProfileFindKey(int section, const char* name) {
 }
 
 int ProfileAddSectionTo(ProfileModel* model, const char* name, std::size_t length) {
-  std::string_view stored = StoredName(name, length);
+  std::string_view stored = ProfileStoredName(name, length);
   if (stored.empty()) return 0;
   std::uint32_t hash = ProfileFoldHash(stored.data(), stored.size());
   bool first = model->sectionIndex.Find(stored.data(), stored.size(), hash,
@@ -208,10 +180,10 @@ void ProfileAddNamelessSectionTo(ProfileModel* model) { model->sections.emplace_
 void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char* name,
                        std::size_t nameLength, const char* value, std::size_t valueLength,
                        ProfileEntryKind kind, ProfileTextOrigin origin) {
-  std::string_view stored =
-      kind == PROFILE_COMMENT ? StoredComment(name, nameLength) : StoredName(name, nameLength);
+  std::string_view stored = kind == PROFILE_COMMENT ? StoredComment(name, nameLength)
+                                                    : ProfileStoredName(name, nameLength);
   std::string_view text;
-  if (kind == PROFILE_KEY) text = std::string_view(value, FieldLength(value, valueLength));
+  if (kind == PROFILE_KEY) text = std::string_view(value, ProfileFieldLength(value, valueLength));
   if (text.size() > PROFILE_VALUE_LIMIT) throw std::bad_alloc();
   // Only the first live key of each name goes into the index: lookups return the first match.
   // An unindexed section gets its index from the entries when it is first searched.

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-// Longest section name, key name or comment line kept, in bytes.
-inline constexpr std::size_t PROFILE_NAME_LIMIT = 255;
+#include "profile_text.h"
+
 // Longest value kept, in bytes: a file of 4 GB or more is never read, and a longer value set
 // by an edit is refused.
 inline constexpr std::size_t PROFILE_VALUE_LIMIT = 0xFFFFFFFFu;
@@ -22,21 +22,10 @@ enum ProfileEntryKind : std::int32_t {
   PROFILE_COMMENT = 1,  // a line whose first byte is "#"
 };
 
-// The blanks that names and values are trimmed of.
-inline bool ProfileIsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// ASCII upper-case letters to lower case, every other byte as it is.
-inline char ProfileFoldByte(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 // Hash of a name under the matching rule: equal for names that differ only in the case of
 // ASCII letters. (ProfileNameHash skips blanks and drops the early bytes of long names, which
 // makes it a poor table hash.)
 std::uint32_t ProfileFoldHash(const char* name, std::size_t length);
-
-// True when the names match: equal ignoring the case of ASCII letters, byte for byte otherwise.
-bool ProfileNamesMatch(std::string_view stored, const char* name, std::size_t length);
 
 // Open-addressing table from a name to the index of the first record of that name (section or
 // key entry). Stores the fold hash beside each index, so probing reads one small array and a
@@ -111,7 +100,8 @@ static_assert(sizeof(void*) != 8 || sizeof(ProfileEntry) == 24, "entries stay th
 static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byte");
 
 // One section, in file order. Section 0 is nameless and holds what stands before the first
-// header; a header of blanks makes another nameless one. An empty entries vector stands for "no entry array": such a section is not written.
+// header; a header of blanks makes another nameless one. An empty entries vector stands for
+// "no entry array": such a section is not written.
 struct ProfileSection {
   std::string name;
   std::vector<ProfileEntry> entries;

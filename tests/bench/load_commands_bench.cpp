@@ -1,4 +1,5 @@
-// Google Benchmark of LoadCommands on generated files of 1,000 and 10,000 commands.
+// Google Benchmark of LoadCommands and of the launcher's one-pass read on generated files of
+// 1,000 and 10,000 commands.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <stdlib.h>
@@ -77,6 +78,20 @@ void BM_ProfileLoad(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 
+// The launcher's start-up read: the settings keys and the commands in one pass over the file.
+void BM_LoadLauncherProfile(benchmark::State& state) {
+  const std::string& path = Folder().File(static_cast<int>(state.range(0)));
+  char hotKey[30];
+  SettingText settings[] = {{KEY_HOT_KEY, hotKey, sizeof hotKey, 0, false}};
+  for (auto _ : state) {
+    CommandList list;
+    LoadLauncherProfile(path.c_str(), settings, 1, &list);
+    if (list.count != state.range(0)) state.SkipWithError("wrong number of commands");
+    FreeCommandList(&list);
+  }
+  state.SetComplexityN(state.range(0));
+}
+
 // The fastest repetition: on a shared machine the others carry the neighbours' load.
 double Fastest(const std::vector<double>& times) {
   return *std::min_element(times.begin(), times.end());
@@ -92,6 +107,12 @@ BENCHMARK(BM_ProfileLoad)
     ->ComputeStatistics("min", Fastest)
     ->Complexity();
 BENCHMARK(BM_LoadCommands)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", Fastest)
+    ->Complexity();
+BENCHMARK(BM_LoadLauncherProfile)
     ->Arg(1000)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)

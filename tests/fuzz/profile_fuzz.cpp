@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes loaded and saved, then loaded and saved again, must give the same
 // text twice; lookups on the model must stay in bounds; the command records that loading
-// builds in one walk must be what a lookup per key gives.
+// builds in one walk, and the settings and records of the launcher's one pass over the text,
+// must be what a lookup per key gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -63,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A small count keeps the comparison quick; the cap of huge counts has its own unit test.
   if (ProfileGetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, 0, nullptr) <= 64) {
     std::string difference = LoadingDiffersFromLookups();
+    if (difference.empty()) difference = OnePassDiffersFromLookups(std::string(text, size));
     if (!difference.empty()) {
       std::fprintf(stderr, "loading and lookups disagree: %s\n", difference.c_str());
       std::abort();

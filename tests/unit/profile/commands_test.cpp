@@ -187,10 +187,12 @@ class WalkedCommandsTest : public ::testing::Test {
  protected:
   void TearDown() override { ProfileFree(); }
 
-  // Loads text and compares both readers' records with the lookups; the first difference.
+  // Loads text and compares both readers' records, and the launcher's one pass over the text,
+  // with the lookups; the first difference.
   static std::string Check(const std::string& text) {
     if (LoadProfileText(text) != 1) return "the file did not load";
-    return LoadingDiffersFromLookups();
+    std::string difference = LoadingDiffersFromLookups();
+    return difference.empty() ? OnePassDiffersFromLookups(text) : difference;
   }
 };
 
@@ -244,6 +246,51 @@ TEST_F(WalkedCommandsTest, RandomFilesOfCommandKeysReadAsLookupsReadThem) {
       }
       text += "\r\n";
     }
+    std::string difference = Check(text);
+    ASSERT_EQ(difference, "") << "round " << round << " on:\n" << text;
+  }
+}
+
+TEST_F(WalkedCommandsTest, RandomSettingsAndBytesReadInOnePassAsLookupsReadThem) {
+  // Settings in every spelling, sections in every order, and the bytes that end or cut a line
+  // at every place of a 16-byte block.
+  std::mt19937 random(20261210);
+  auto pick = [&random](const std::vector<std::string>& from) {
+    return from[random() % from.size()];
+  };
+  const std::vector<std::string> names = {
+      "hot key", "HOT KEY", " hot key ", "hotkey", "FGColor", "bgcolor", "XPOINT", "ypoint",
+      "HIDE TIME", "NoTray", "command count", "Command Count", "command name0", "command key1",
+      "command type0", "command exe1", "command file2", "x", std::string(20, 'n'),
+      std::string(300, 'h') + "hot key"};
+  const std::vector<std::string> values = {
+      "",   "305", "\"305\"", " -1 ", "\"", "3", "2", "0x10", std::string(40, '7'),
+      "\"" + std::string(29, 'q') + "\"", std::string("1\0" "2", 3), "a=b", "\x82\xA0"};
+  const std::vector<std::string> headers = {"[settings]", "[Settings]", "[ settings ]",
+                                            "[commands]", "[ ]",        "[]",
+                                            "[other]",    "[settings",  std::string("[set\0x]", 8)};
+  const std::vector<std::string> ends = {"\r\n", "\n", "\r", "\r\n\r\n"};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    int lines = static_cast<int>(random() % 30);
+    for (int i = 0; i < lines; ++i) {
+      switch (random() % 8) {
+        case 0: text += pick(headers); break;
+        case 1: text += "#" + pick(names); break;
+        case 2: text += pick(names); break;  // no "="
+        case 3: {
+          // Filler that puts the "=" and a NUL anywhere in the line's blocks.
+          std::string line(random() % 40 + 1, 'f');
+          line[random() % line.size()] = '=';
+          if (random() % 2) line[random() % line.size()] = '\0';
+          text += line;
+          break;
+        }
+        default: text += pick(names) + "=" + pick(values);
+      }
+      text += pick(ends);
+    }
+    if (random() % 10 == 0) text += std::string("\0tail=ignored", 13);
     std::string difference = Check(text);
     ASSERT_EQ(difference, "") << "round " << round << " on:\n" << text;
   }

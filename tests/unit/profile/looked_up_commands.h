@@ -2,6 +2,7 @@
 // key name), to check the records that loading builds in its one walk over the section.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -76,6 +77,37 @@ inline std::string LoadingDiffersFromLookups() {
     FreeCommandList(&list);
     if (!difference.empty()) {
       return (reader == CommandReader::Launcher ? "launcher: " : "editor: ") + difference;
+    }
+  }
+  return "";
+}
+
+// Empty when the launcher's one pass over text (the text the current model was loaded from)
+// reads what the model's lookups give: each settings key as ProfileGetString hands it out, and
+// the records; otherwise the first difference.
+inline std::string OnePassDiffersFromLookups(const std::string& text) {
+  static const char* const keys[] = {KEY_HOT_KEY,  KEY_FG_COLOR,   KEY_BG_COLOR, KEY_XPOINT,
+                                     KEY_YPOINT,   KEY_HIDE_TIME,  KEY_NO_TRAY,  KEY_COMMAND_COUNT,
+                                     "Hot Key",    "hidetime"};
+  constexpr int count = static_cast<int>(sizeof keys / sizeof keys[0]);
+  constexpr int size = 30;  // the launcher's buffer for a setting
+  char texts[count][size];
+  SettingText settings[count];
+  for (int i = 0; i < count; ++i) settings[i] = SettingText{keys[i], texts[i], size, -1, true};
+  CommandList list;
+  LoadLauncherProfileFromText(text, settings, count, &list);
+  std::string difference = DifferenceFromLookups(list, CommandReader::Launcher);
+  FreeCommandList(&list);
+  if (!difference.empty()) return "one pass: " + difference;
+  for (int i = 0; i < count; ++i) {
+    char want[size];
+    int length = ProfileGetString(SETTINGS_SECTION, keys[i], "", want, size, nullptr);
+    std::size_t const gotLength = static_cast<std::size_t>(std::max(settings[i].length, 0));
+    std::string got(texts[i], gotLength);
+    if (settings[i].length != length ||
+        got != std::string(want, static_cast<std::size_t>(length)) || std::string(texts[i]) != got) {
+      return std::string("one pass, setting \"") + keys[i] + "\": \"" + got + "\" (" +
+             std::to_string(settings[i].length) + ") instead of \"" + want + "\"";
     }
   }
   return "";

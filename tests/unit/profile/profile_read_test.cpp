@@ -1,9 +1,11 @@
 // Reading rules of the profile library: lines, headers, names, values, quotes, numbers, limits.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "profile.h"
+#include "profile_text.h"
 #include "test_files.h"
 
 namespace {
@@ -236,3 +238,31 @@ TEST_F(ProfileReadTest, NameHashIgnoresAsciiCaseAndSpaces) {
 }
 
 }  // namespace
+
+TEST(ProfileLineShape, EveryEndEqualsAndNulIsFoundWhereverItFallsInABlock) {
+  // The line's end and its first "=" and NUL, found byte by byte.
+  auto expected = [](const std::string& text, std::size_t p) {
+    ProfileLineShape shape{text.size(), text.size(), text.size()};
+    std::size_t e = p;
+    for (; e < text.size() && text[e] != '\r' && text[e] != '\n'; ++e) {
+      if (text[e] == '=' && shape.equalsAt == text.size()) shape.equalsAt = e;
+      if (text[e] == '\0' && shape.nulAt == text.size()) shape.nulAt = e;
+    }
+    shape.end = e;
+    return shape;
+  };
+  std::mt19937 random(20261211);
+  const char bytes[] = {'a', 'a', 'a', 'a', '=', '\0', '\r', '\n', ' ', '\x95'};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text(random() % 70, 'a');
+    // Mostly plain bytes, so that lines run across several blocks.
+    for (char& c : text) c = random() % 4 ? 'a' : bytes[random() % sizeof bytes];
+    for (std::size_t p = 0; p < text.size(); ++p) {
+      ProfileLineShape const got = ProfileShapeOfLine(text.data(), p, text.size());
+      ProfileLineShape const want = expected(text, p);
+      ASSERT_EQ(got.end, want.end) << "round " << round << " at " << p;
+      ASSERT_EQ(got.equalsAt, want.equalsAt) << "round " << round << " at " << p;
+      ASSERT_EQ(got.nulAt, want.nulAt) << "round " << round << " at " << p;
+    }
+  }
+}
