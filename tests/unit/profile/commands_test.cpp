@@ -296,6 +296,32 @@ TEST_F(WalkedCommandsTest, RandomSettingsAndBytesReadInOnePassAsLookupsReadThem)
   }
 }
 
+TEST_F(LoadCommandsTest, LauncherReadsSettingsAndCommandsFromTheFileAndAMissingOneAsEmpty) {
+  WriteBytes(folder_.File("pimbo.ini"),
+             std::string("[settings]\r\nhot key=\"561\"\r\n") + (kTwoCommands + 12));
+  char hotKey[30];
+  char noTray[30];
+  SettingText settings[] = {{KEY_HOT_KEY, hotKey, sizeof hotKey, 0, false},
+                            {KEY_NO_TRAY, noTray, sizeof noTray, 7, true}};
+  LoadLauncherProfile(folder_.File("pimbo.ini").c_str(), settings, 2, &list_);
+  EXPECT_STREQ(hotKey, "561");
+  EXPECT_TRUE(settings[0].found);
+  EXPECT_FALSE(settings[1].found);
+  EXPECT_EQ(settings[1].length, 0);
+  ASSERT_EQ(list_.count, 2);
+  EXPECT_STREQ(list_.head->key, "m");
+  EXPECT_STREQ(list_.tail->file, "C:\\\x95\x5C\\");
+  EXPECT_EQ(list_.head->file, nullptr);
+
+  FreeCommandList(&list_);
+  LoadLauncherProfile(folder_.File("missing.ini").c_str(), settings, 2, &list_);
+  EXPECT_FALSE(settings[0].found);
+  EXPECT_STREQ(hotKey, "");
+  EXPECT_EQ(list_.count, 0);
+  LoadLauncherProfile(nullptr, settings, 2, &list_);
+  EXPECT_EQ(list_.count, 0);
+}
+
 TEST_F(LoadCommandsTest, HugeCountWithNoKeysIsCappedAndFast) {
   auto start = std::chrono::steady_clock::now();
   auto records = Load("[settings]\r\ncommand count=2147483647\r\n", CommandReader::Launcher);
