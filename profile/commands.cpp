@@ -204,16 +204,6 @@ WalkedCommand WalkedFields(CommandWalk const& walk, int index, CommandReader rea
   return command;
 }
 
-void AppendRecord(CommandList* list, CommandRecord* record) {
-  record->prev = list->tail;
-  if (list->tail)
-    list->tail->next = record;
-  else
-    list->head = record;
-  list->tail = record;
-  ++list->count;
-}
-
 // Builds the first count commands of walk onto *list, by ReadCommand's rules. The launcher's
 // records go into one block (when the list starts empty, so that the block holds the whole
 // list), as it never frees a record on its own; otherwise, and when no block could be had,
@@ -229,7 +219,7 @@ void ListFromWalk(CommandWalk const& walk, int count, CommandReader reader, Comm
     char* at = static_cast<char*>(list->block);
     for (int i = 0; at && i < count; ++i) {
       WalkedCommand c = WalkedFields(walk, i, reader);
-      AppendRecord(list, PlaceRecord(at, c.name, c.key, c.type, c.exe, c.file));
+      AppendCommandRecord(list, PlaceRecord(at, c.name, c.key, c.type, c.exe, c.file));
       at += RecordBytes(c.name, c.key, c.exe, c.file);
     }
   }
@@ -238,7 +228,7 @@ void ListFromWalk(CommandWalk const& walk, int count, CommandReader reader, Comm
     CommandRecord* record = BuildRecord(c.name, c.key, c.type, c.exe, c.file);
     // Out of memory: keep the commands read so far rather than a half-built record.
     if (!record) break;
-    AppendRecord(list, record);
+    AppendCommandRecord(list, record);
   }
 }
 
@@ -390,7 +380,7 @@ void LoadCommandsFromProfile(CommandList* list, CommandReader reader) {
       CommandRecord* record = ReadCommand(i, reader);
       // Out of memory: keep the commands read so far rather than a half-built record.
       if (!record) break;
-      AppendRecord(list, record);
+      AppendCommandRecord(list, record);
     }
   }
   PlatformFreeScratch(walk.values);
@@ -440,18 +430,19 @@ void FreeCommandRecord(CommandRecord* record) {
   PlatformFree(record);  // its texts live in the same block
 }
 
+void AppendCommandRecord(CommandList* list, CommandRecord* record) {
+  record->prev = list->tail;
+  record->next = nullptr;
+  if (list->tail)
+    list->tail->next = record;
+  else
+    list->head = record;
+  list->tail = record;
+  ++list->count;
+}
+
 void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list) {
   if (!list) return;
   *list = CommandList{};
-  for (int i = 0; i < count; ++i) {
-    CommandRecord* record = records[i];
-    record->prev = list->tail;
-    record->next = nullptr;
-    if (list->tail)
-      list->tail->next = record;
-    else
-      list->head = record;
-    list->tail = record;
-  }
-  list->count = count > 0 ? count : 0;
+  for (int i = 0; i < count; ++i) AppendCommandRecord(list, records[i]);
 }

@@ -153,6 +153,9 @@ CommandRecord* NewCommandRecord(const char* name, const char* key, std::int32_t 
 // Frees the record with its texts; null is ignored.
 void FreeCommandRecord(CommandRecord* record);
 
+// Links record at the tail of *list (its next link cleared) and counts it; allocates nothing.
+void AppendCommandRecord(CommandList* list, CommandRecord* record);
+
 // Makes *list hold records[0..count) in array order: head, tail, prev, next and count set,
 // nothing allocated or freed (count 0 gives an empty list).
 void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list);

@@ -264,18 +264,7 @@ void RelinkCommandListFromRows(HWND listView) {
   }
   // No rows, or no memory for their order: link them one by one as they are read.
   Commands = CommandList();
-  for (int row = 0; row < rows; ++row) {
-    CommandRecord* record = RowRecord(listView, row);
-    record->prev = Commands.tail;
-    record->next = nullptr;
-    if (Commands.tail) {
-      Commands.tail->next = record;
-    } else {
-      Commands.head = record;
-    }
-    Commands.tail = record;
-    ++Commands.count;
-  }
+  for (int row = 0; row < rows; ++row) AppendCommandRecord(&Commands, RowRecord(listView, row));
 }
 
 void SortCommandRows(HWND listView, int column) {
