@@ -39,11 +39,18 @@ void ShowCandidateRows(HWND window) {
   }
 }
 
+// Keys that reach the hidden window were typed for a line that has already gone: the focus
+// moved away while they were still queued (a click elsewhere), or the window hid itself before
+// a command and the user typed on. Taken in, they would stand at the start of the next line or
+// even run a command no one sees.
+bool IgnoredWhileHidden(HWND window) { return !IsWindowVisible(window); }
+
 void HideLauncherWindow(HWND window) {
   ShowWindow(window, SW_HIDE);
 }
 
 LRESULT LauncherOnChar(HWND window, WPARAM wParam) {
+  if (IgnoredWhileHidden(window)) return 0;
   TypingResult result = TypeCharacter(InputText, static_cast<int>(wParam), Commands.head);
   if (result.outcome == TypingOutcome::Ignored) {
     // Backspace, Tab, Enter and Escape arrive here after their WM_KEYDOWN: this repaints
@@ -105,6 +112,7 @@ void LauncherOnEnter(HWND window) {
 }
 
 LRESULT LauncherOnKeyDown(HWND window, WPARAM virtualKey) {
+  if (IgnoredWhileHidden(window)) return 0;
   switch (virtualKey) {
     case VK_BACK:
       LauncherOnBackspace(window);

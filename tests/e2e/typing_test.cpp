@@ -1,6 +1,6 @@
 // End-to-end tests of typing into the launcher: launch keys run their commands, refused
 // characters and the keys Down, Tab, Enter, Backspace and Escape, a click on another window,
-// and when the window hides after a command ("HIDE TIME"). The probe stands in for every
+// keys that reach the hidden window, and when the window hides after a command ("HIDE TIME"). The probe stands in for every
 // program: it opens no window, so the launcher keeps the keyboard focus and hides only when it
 // decides to.
 #include <cstdio>
@@ -36,12 +36,14 @@ bool ClickAt(POINT point) {
 class LauncherTyping : public CommandTest {
  protected:
   // Types "a" (which fits "ab"), hides the window by hide, and checks that the text went with
-  // it: had the "a" stayed, "b" would make "ab"; from an empty line it runs "b".
+  // it: had the "a" stayed, "b" would make "ab"; from an empty line it runs "b". The refused
+  // "z" lists the candidate of "a", which shows that the "a" was taken before the hide.
   template <class Hide>
   void ExpectHidingEmptiesTheText(Hide hide, const char* how) {
     ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
     ASSERT_NO_FATAL_FAILURE(ShowForTyping());
-    ASSERT_TRUE(e2e::TypeText("a"));
+    ASSERT_TRUE(e2e::TypeText("az"));
+    ASSERT_TRUE(WaitRows(1 + 1)) << "expected \"a\" taken and \"z\" refused, height " << Height();
     ASSERT_TRUE(hide());
     EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected " << how << " to hide the window";
     EXPECT_TRUE(AppRecords().empty());
@@ -156,6 +158,24 @@ TEST_F(LauncherTyping, ClickOnAnotherWindowHidesAndEmptiesTheText) {
   ASSERT_NO_FATAL_FAILURE(ExpectHidingEmptiesTheText([] { return ClickAt(POINT{60, 50}); },
                                                      "a click on another window"));
   DestroyWindow(other);
+}
+
+TEST_F(LauncherTyping, KeysThatReachTheHiddenWindowAreDropped) {
+  // Keys still queued when the focus went elsewhere: taken in, "ab" would run unseen, or an
+  // "a" would stand before the next line's "b".
+  ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("ab", "ab"), ProbeCommand("b", "b")}));
+  ASSERT_TRUE(PostMessageA(window_, WM_CHAR, 'a', 0));
+  ASSERT_TRUE(PostMessageA(window_, WM_CHAR, 'b', 0));
+  ASSERT_TRUE(PostMessageA(window_, WM_KEYDOWN, VK_RETURN, 0));
+  ASSERT_TRUE(PostMessageA(window_, WM_CHAR, 'a', 0));
+  EXPECT_TRUE(AppStaysUnstarted()) << "expected keys that reach the hidden window to run nothing";
+
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
+  ASSERT_TRUE(e2e::TypeText("b"));
+  ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
+  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
+      << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
+  ExpectCloseEndsWithZero();
 }
 
 // What a test sees of one launch: when the key was typed and when the window was first seen
