@@ -48,6 +48,12 @@ class LauncherTyping : public CommandTest {
     EXPECT_TRUE(e2e::WaitVisible(window_, false)) << "expected " << how << " to hide the window";
     EXPECT_TRUE(AppRecords().empty());
 
+    ExpectTheNextLineStartsEmpty();
+  }
+
+  // Shows the window again and types "b" (commands "ab" and "b"): from an empty line it runs
+  // "b"; a left-over "a" would make "ab".
+  void ExpectTheNextLineStartsEmpty() {
     ASSERT_NO_FATAL_FAILURE(ShowForTyping());
     ASSERT_TRUE(e2e::TypeText("b"));
     ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
@@ -169,13 +175,7 @@ TEST_F(LauncherTyping, KeysThatReachTheHiddenWindowAreDropped) {
   ASSERT_TRUE(PostMessageA(window_, WM_KEYDOWN, VK_RETURN, 0));
   ASSERT_TRUE(PostMessageA(window_, WM_CHAR, 'a', 0));
   EXPECT_TRUE(AppStaysUnstarted()) << "expected keys that reach the hidden window to run nothing";
-
-  ASSERT_NO_FATAL_FAILURE(ShowForTyping());
-  ASSERT_TRUE(e2e::TypeText("b"));
-  ASSERT_TRUE(WaitAppRecords(1)) << "expected \"b\" to run a command";
-  EXPECT_TRUE(EndsWithParameters(AppRecords()[0], "b"))
-      << "expected the command of \"b\", got " << AppRecords()[0].commandLine;
-  ExpectCloseEndsWithZero();
+  ExpectTheNextLineStartsEmpty();
 }
 
 // What a test sees of one launch: when the key was typed and when the window was first seen
