@@ -49,7 +49,7 @@ enum LauncherSetting {
 
 // The texts of the settings keys as pimbo.ini holds them, read with the commands.
 char SettingTexts[SETTING_COUNT][SETTING_TEXT_SIZE];
-SettingText Settings[SETTING_COUNT] = {
+SettingText SettingReads[SETTING_COUNT] = {
     {KEY_HOT_KEY, SettingTexts[SETTING_HOT_KEY], SETTING_TEXT_SIZE, 0, false},
     {KEY_FG_COLOR, SettingTexts[SETTING_FG_COLOR], SETTING_TEXT_SIZE, 0, false},
     {KEY_BG_COLOR, SettingTexts[SETTING_BG_COLOR], SETTING_TEXT_SIZE, 0, false},
@@ -64,14 +64,14 @@ SettingText Settings[SETTING_COUNT] = {
 // the other would parse the whole file again for each key and, under Wine, keep its parse for
 // the life of the process.
 void ReadProfileOnce() {
-  LoadLauncherProfile(IniPath[0] != '\0' ? IniPath : nullptr, Settings, SETTING_COUNT,
+  LoadLauncherProfile(IniPath[0] != '\0' ? IniPath : nullptr, SettingReads, SETTING_COUNT,
                       &Commands);
 }
 
 // One setting as a number, converted as the platform's profile reader converts it; a missing
 // or empty key gives the default.
 UINT ReadSetting(LauncherSetting setting, int defaultValue) {
-  if (Settings[setting].length == 0) return static_cast<UINT>(defaultValue);
+  if (SettingReads[setting].length == 0) return static_cast<UINT>(defaultValue);
   return static_cast<UINT>(SettingNumber(SettingTexts[setting]));
 }
 
