@@ -179,7 +179,3 @@ int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* contex
   }
   return 1;
 }
-
-int ProfileParseIntSpan(const char* text, std::size_t length) {
-  return text ? ProfileIntOf(text, length) : 0;
-}

@@ -26,8 +26,6 @@ using ProfileKeyVisitor = void (*)(void* context, const char* name, std::size_t 
                                    const char* value, std::size_t valueLength);
 int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* context);
 
-// ProfileParseInt of a text given by its length.
-int ProfileParseIntSpan(const char* text, std::size_t length);
 
 // Editing and writing half (settings editor only; lives in profile_write.cpp). A CR or LF in
 // a section name, key name or value is stored as a blank, so a set never breaks the file's
