@@ -205,13 +205,7 @@ class LauncherSink {
       SettingText& setting = settings_[i];
       if (setting.found || !setting.key || !Is(name, setting.key)) continue;
       setting.found = true;
-      if (!setting.buffer || setting.size <= 0) continue;
-      std::size_t length = text.size();
-      if (length > static_cast<std::size_t>(setting.size - 1))
-        length = static_cast<std::size_t>(setting.size - 1);
-      std::memcpy(setting.buffer, text.data(), length);
-      setting.buffer[length] = '\0';
-      setting.length = static_cast<int>(length);
+      setting.length = ProfileCopyOut(text.data(), text.size(), setting.buffer, setting.size);
     }
   }
 

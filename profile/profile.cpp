@@ -23,26 +23,6 @@ std::int32_t NameHash(const char* name, std::size_t length) {
   return static_cast<std::int32_t>(hash);
 }
 
-// The part of a stored value that a getter hands out, as a text and its length.
-struct Span {
-  const char* text;
-  std::size_t length;
-};
-
-Span TreatedValue(std::string_view stored) {
-  std::string_view treated = ProfileTreatedValue(stored);
-  return Span{treated.data(), treated.size()};
-}
-
-// Copies length bytes of text into buffer (size bytes), cut to size - 1 and NUL-terminated.
-int CopyOut(const char* text, std::size_t length, char* buffer, int bufferSize) {
-  if (!buffer || bufferSize <= 0) return 0;
-  if (length > static_cast<std::size_t>(bufferSize - 1)) length = bufferSize - 1;
-  std::memcpy(buffer, text, length);
-  buffer[length] = '\0';
-  return static_cast<int>(length);
-}
-
 // The stored value for section/key; false when the section, the key or its value is missing.
 bool LookUp(const char* section, const char* key, std::string_view* value) {
   int s = ProfileFindSection(section);
@@ -147,17 +127,17 @@ int ProfileGetString(const char* section, const char* key, const char* defaultTe
   std::string_view stored;
   if (!LookUp(section, key, &stored)) {
     const char* fallback = defaultText ? defaultText : "";
-    return CopyOut(fallback, std::strlen(fallback), buffer, bufferSize);
+    return ProfileCopyOut(fallback, std::strlen(fallback), buffer, bufferSize);
   }
-  Span value = TreatedValue(stored);
-  return CopyOut(value.text, value.length, buffer, bufferSize);
+  std::string_view value = ProfileTreatedValue(stored);
+  return ProfileCopyOut(value.data(), value.size(), buffer, bufferSize);
 }
 
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* /*path*/) {
   std::string_view stored;
   if (!LookUp(section, key, &stored)) return defaultValue;
-  Span value = TreatedValue(stored);
-  return ProfileIntOf(value.text, value.length);
+  std::string_view value = ProfileTreatedValue(stored);
+  return ProfileIntOf(value.data(), value.size());
 }
 
 void ProfileFree() { CurrentProfile.reset(); }
@@ -174,8 +154,8 @@ int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* contex
       visit(context, name.data(), name.size(), nullptr, 0);
       continue;
     }
-    Span value = TreatedValue(found.EntryValue(entry));
-    visit(context, name.data(), name.size(), value.text, value.length);
+    std::string_view value = ProfileTreatedValue(found.EntryValue(entry));
+    visit(context, name.data(), name.size(), value.data(), value.size());
   }
   return 1;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -65,6 +66,17 @@ inline std::string_view ProfileTreatedValue(std::string_view stored) {
   if (start < end && stored[start] == '"') ++start;
   if (start < end && stored[end - 1] == '"') --end;
   return stored.substr(start, end - start);
+}
+
+// Copies length bytes of text into buffer (size bytes), cut to size - 1 and NUL-terminated, as
+// a getter hands a value out; returns the bytes copied (0, writing nothing, without a buffer).
+inline int ProfileCopyOut(const char* text, std::size_t length, char* buffer, int bufferSize) {
+  if (!buffer || bufferSize <= 0) return 0;
+  if (length > static_cast<std::size_t>(bufferSize - 1))
+    length = static_cast<std::size_t>(bufferSize - 1);
+  if (length != 0) std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+  return static_cast<int>(length);
 }
 
 // Decimal text as ProfileParseInt reads it, given by its length: an optional sign and digits,
