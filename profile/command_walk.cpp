@@ -3,6 +3,7 @@
 // the linking and freeing of lists. Nothing here needs the profile model, so the launcher
 // carries none.
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "commands.h"
 #include "platform.h"
 #include "profile_text.h"  // the model's rules for lines, names and values
+#include "text_encoding.h"
 
 using namespace command_walk;
 
@@ -290,12 +292,25 @@ void command_walk::ListFromWalk(CommandWalk const& walk, int count, CommandReade
   }
 }
 
-void LoadLauncherProfileFromText(std::string_view text, SettingText* settings, int settingCount,
+void LoadLauncherProfileFromText(std::string_view bytes, SettingText* settings, int settingCount,
                                  CommandList* list) {
   for (int i = 0; i < settingCount; ++i) {
     settings[i].found = false;
     settings[i].length = 0;
     if (settings[i].buffer && settings[i].size > 0) settings[i].buffer[0] = '\0';
+  }
+  // A code page 932 file is read where it lies; any other is converted once, and the walk's
+  // values point into the converted text, which lives until the records are built.
+  ProfileFileText decoded;
+  std::string_view text = bytes;
+  ProfileEncoding const encoding = DetectProfileEncoding(bytes);
+  if (encoding != ProfileEncoding::Cp932) {
+    try {
+      DecodeUnicodeFile(bytes, encoding, &decoded);
+    } catch (const std::bad_alloc&) {
+      return;  // no memory to convert the file: it reads as an empty one
+    }
+    text = decoded.text;
   }
   LauncherSink sink(settings, settingCount);
   ProfileScanLines(text.data(), text.size(), sink);

@@ -1,41 +1,77 @@
-// Writes the editor's command list and "command count" into pimbo.ini through the profile
-// library, keeping every other section, key and comment of the file in its place.
+// Reads and writes pimbo.ini for the editor through one profile model: the settings keys and
+// the command list together, so that a save replaces the file once and a failure leaves it
+// whole, keeping every other section, key and comment in its place.
 #include <cstdio>
 
 #include "commands.h"
+#include "configuration.h"
 #include "platform.h"
 #include "profile.h"
+#include "profile_model.h"
 
 namespace {
 
-void SetNumberedText(const char* stem, int index, const char* text, const char* iniPath) {
+void SetNumberedText(const char* stem, int index, const char* text) {
   char keyName[64];
   std::snprintf(keyName, sizeof keyName, "%s%d", stem, index);
   // A null text (a record fresh from the edit dialog) is written as an empty one.
-  ProfileSetQuotedString(COMMANDS_SECTION, keyName, text ? text : "", iniPath);
+  ProfileSetQuotedString(COMMANDS_SECTION, keyName, text ? text : "", nullptr);
+}
+
+// Sets the commands of list and "command count" into the current model.
+void SetCommands(const CommandList& list) {
+  int index = 0;
+  for (const CommandRecord* record = list.head; record; record = record->next, ++index) {
+    SetNumberedText(STEM_COMMAND_NAME, index, record->name);
+    SetNumberedText(STEM_COMMAND_KEY, index, record->key);
+    char keyName[64];
+    std::snprintf(keyName, sizeof keyName, "%s%d", STEM_COMMAND_TYPE, index);
+    ProfileSetInt(COMMANDS_SECTION, keyName, record->type, nullptr);
+    SetNumberedText(STEM_COMMAND_EXE, index, record->exe);
+    SetNumberedText(STEM_COMMAND_FILE, index, record->file);
+  }
+  ProfileSetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, index, nullptr);
+}
+
+// Loads the file for a save. False when it is there but could not be read (locked, denied,
+// out of memory): saving an empty model would replace the settings and all else it holds.
+bool LoadForSaving(const char* iniPath) {
+  return ProfileLoad(iniPath) || !PlatformFileExists(iniPath);
 }
 
 }  // namespace
 
-int SaveCommands(const char* iniPath, const CommandList& list) {
-  if (!iniPath) return 0;
-  if (!ProfileLoad(iniPath) && PlatformFileExists(iniPath)) {
-    // The file is there but could not be read (locked, denied, out of memory): writing the
-    // commands into an empty model would replace the settings and everything else it holds.
-    return 0;
+void LoadConfiguration(const char* iniPath, const Settings& defaults, Settings* settings,
+                       CommandList* list, ConfigurationFile* file) {
+  ProfileLoad(iniPath);  // a missing file leaves no model: every read gives its default
+  ReadSettingsFromProfile(defaults, settings);
+  if (list) LoadCommandsFromProfile(list, CommandReader::Editor);
+  if (file) {
+    *file = ConfigurationFile{};
+    if (CurrentProfile) {
+      file->encoding = CurrentProfile->encoding;
+      file->keptCharacters = CurrentProfile->standIns.Count();
+      file->complete = CurrentProfile->complete;
+    }
   }
-  int index = 0;
-  for (const CommandRecord* record = list.head; record; record = record->next, ++index) {
-    SetNumberedText(STEM_COMMAND_NAME, index, record->name, iniPath);
-    SetNumberedText(STEM_COMMAND_KEY, index, record->key, iniPath);
-    char keyName[64];
-    std::snprintf(keyName, sizeof keyName, "%s%d", STEM_COMMAND_TYPE, index);
-    ProfileSetInt(COMMANDS_SECTION, keyName, record->type, iniPath);
-    SetNumberedText(STEM_COMMAND_EXE, index, record->exe, iniPath);
-    SetNumberedText(STEM_COMMAND_FILE, index, record->file, iniPath);
-  }
-  ProfileSetInt(SETTINGS_SECTION, KEY_COMMAND_COUNT, index, iniPath);
-  int saved = ProfileSave(iniPath);
   ProfileFree();
-  return saved;
+}
+
+ConfigurationSave SaveConfiguration(const char* iniPath, const Settings* settings,
+                                    const CommandList& list) {
+  if (!iniPath || !LoadForSaving(iniPath)) return CONFIGURATION_NOT_SAVED;
+  if (CurrentProfile && !CurrentProfile->complete) {
+    ProfileFree();
+    return CONFIGURATION_WOULD_LOSE;
+  }
+  // The settings first: in a file made from nothing, "settings" is the first section.
+  if (settings) SetSettingsInProfile(*settings);
+  SetCommands(list);
+  int const saved = ProfileSave(iniPath);
+  ProfileFree();
+  return saved ? CONFIGURATION_SAVED : CONFIGURATION_NOT_SAVED;
+}
+
+int SaveCommands(const char* iniPath, const CommandList& list) {
+  return SaveConfiguration(iniPath, nullptr, list) == CONFIGURATION_SAVED ? 1 : 0;
 }

@@ -39,3 +39,13 @@ bool PlatformFileExists(const char* path);
 // Where the folder takes no new file, an existing file is written in place instead (not as
 // one step). A read-only file is never written. True when the new content is in place.
 bool PlatformReplaceFile(const char* path, const char* data, std::size_t size);
+
+// Appends to *out the UTF-16 form of length bytes of code page 932 text (code page 932 whatever
+// the system's own code page is; bytes that form no character become what the system's
+// converter makes of them). False when memory runs out.
+bool PlatformCp932ToUtf16(const char* text, std::size_t length, std::u16string* out);
+
+// Appends to *out the code page 932 form of count UTF-16 units when every character has an
+// exact one, that is one that converts back to the same character (no "best fit": U+00A5 never
+// becomes a backslash); otherwise false with *out as it was.
+bool PlatformUtf16ToCp932(const char16_t* units, std::size_t count, std::string* out);

@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "profile_model.h"
 #include "profile_parse.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -111,10 +112,16 @@ int ProfileLoad(const char* path) {
   CurrentProfile.reset();
   if (!path) return 0;
   try {
-    std::string text;
-    if (!PlatformReadFile(path, &text)) return 0;
+    std::string bytes;
+    if (!PlatformReadFile(path, &bytes)) return 0;
+    // The file's own encoding gives way to code page 932 here, once, before any byte rule.
+    ProfileFileText file;
+    DecodeProfileFile(std::move(bytes), &file);
     std::unique_ptr<ProfileModel> model = ProfileCreateModel();
-    ProfileParse(model.get(), std::move(text));
+    model->encoding = file.encoding;
+    model->standIns = std::move(file.standIns);
+    model->complete = file.complete;
+    ProfileParse(model.get(), std::move(file.text));
     CurrentProfile = std::move(model);
     return 1;
   } catch (const std::bad_alloc&) {
@@ -138,6 +145,11 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
   if (!LookUp(section, key, &stored)) return defaultValue;
   std::string_view value = ProfileTreatedValue(stored);
   return ProfileIntOf(value.data(), value.size());
+}
+
+int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
+                         const char* path) {
+  return ProfileGetInt(section, key, defaultValue, path);
 }
 
 void ProfileFree() { CurrentProfile.reset(); }

@@ -15,6 +15,8 @@ int ProfileLoad(const char* path);
 int ProfileGetString(const char* section, const char* key, const char* defaultText, char* buffer,
                      int bufferSize, const char* path);
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* path);
+int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
+                         const char* path);
 void ProfileFree();
 
 // Visits the key lines of the first section that section names, in file order, duplicates

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "profile_text.h"
+#include "text_encoding.h"
 
 // Longest value kept, in bytes: a file of 4 GB or more is never read, and a longer value set
 // by an edit is refused.
@@ -128,6 +129,10 @@ struct ProfileModel {
   // freed: the editor sets each key once a save.
   std::string source;
   ProfileTextStore store;
+  // How the file was encoded, and what its stand-ins stand for: a save writes it back so.
+  ProfileEncoding encoding = ProfileEncoding::Cp932;
+  ProfileStandIns standIns;
+  bool complete = true;  // false: some characters of the file had no stand-in left
 };
 
 // The one model of the process; null when none exists.

@@ -10,6 +10,7 @@
 #include "profile.h"
 #include "profile_edit.h"
 #include "profile_model.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -194,7 +195,10 @@ int ProfileSave(const char* path) {
   try {
     std::string text;
     ProfileFormat(*CurrentProfile, &text);
-    return PlatformReplaceFile(path, text.data(), text.size()) ? 1 : 0;
+    // Back in the encoding the file was read in, so that a user's UTF-8 file stays UTF-8.
+    std::string bytes;
+    EncodeProfileFile(text, CurrentProfile->encoding, CurrentProfile->standIns, &bytes);
+    return PlatformReplaceFile(path, bytes.data(), bytes.size()) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;
   }

@@ -1,6 +1,5 @@
-// The editor's settings values, their reading and writing through the platform's own profile
-// functions (settings_win.cpp, Windows only), and the conversion of the hot key between the
-// file's form and the hot-key control's form (settings.cpp, portable).
+// The editor's settings values, their reading and writing through the profile library, and the
+// conversion of the hot key between the file's form and the hot-key control's form.
 #pragma once
 
 #include <cstdint>
@@ -17,14 +16,23 @@ struct Settings {
 };
 
 // Reads the keys in the order "hot key", "FGColor", "BGColor", "XPOINT", "YPOINT",
-// "HIDE TIME", "NoTray" with GetPrivateProfileIntA; missing keys (or file) take the defaults,
-// the colours those of the system. Values that do not fit are cut to their low bits.
+// "HIDE TIME", "NoTray" from the file at iniPath through the profile library, converting each
+// as the platform's profile reader (GetPrivateProfileIntA) does; missing keys (or file) take
+// the defaults, the colours those of the system (Windows only, settings_win.cpp). Values that
+// do not fit are cut to their low bits.
 void LoadSettings(const char* iniPath, Settings* settings);
 
-// Writes the seven keys in the same order with WritePrivateProfileStringA, which updates them
-// in place and creates the file and the section when missing. Returns 1 when every key was
-// written, 0 when a write failed; it still tries every key, so one refused write loses no
-// other setting.
+// The same from the profile model already loaded (none: every key takes its default).
+void ReadSettingsFromProfile(const Settings& defaults, Settings* settings);
+
+// Sets the seven keys, in the same order, as decimal text into the current profile model
+// (creating it when none exists): existing keys keep their places, new ones are appended.
+// Returns 1 when every key was set.
+int SetSettingsInProfile(const Settings& settings);
+
+// Writes the seven keys into the file at iniPath on their own, in one replacement of the file
+// (the editor saves them with its commands instead: SaveConfiguration). Returns 1 when the file
+// was written, 0 when it was left as it was.
 int SaveSettings(const char* iniPath, const Settings& settings);
 
 // Modifier bits of the stored hot key (the high byte, as RegisterHotKey takes them).

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "configuration.h"
 #include "editor.h"
 #include "resource.h"
 #include "texts.h"
@@ -35,7 +36,7 @@ void InitialiseCommonControls() {
   FreeLibrary(library);
 }
 
-// Settings as a missing file gives them, for an editor that has no path to its file.
+// Settings as a missing file gives them.
 void DefaultSettings(Settings* settings) {
   settings->hotKey = DEFAULT_HOT_KEY;
   settings->textColor = GetSysColor(COLOR_BTNTEXT);
@@ -46,12 +47,42 @@ void DefaultSettings(Settings* settings) {
   settings->noTray = DEFAULT_NO_TRAY;
 }
 
-// The settings keys first, then the commands: the command save reads the whole file back
-// and so keeps the settings just written.
-bool SaveConfiguration() {
-  if (IniPath[0] == '\0') return false;
-  if (!SaveSettings(IniPath, CurrentSettings)) return false;
-  return SaveCommands(IniPath, Commands) != 0;
+// Reads pimbo.ini once, settings and commands, and says so once when the file holds characters
+// that this program's code page cannot show.
+void LoadEditorConfiguration() {
+  Settings defaults{};
+  DefaultSettings(&defaults);
+  CurrentSettings = defaults;
+  if (IniPath[0] == '\0') return;
+  ConfigurationFile file;
+  LoadConfiguration(IniPath, defaults, &CurrentSettings, &Commands, &file);
+  if (!file.complete) {
+    MessageBoxA(nullptr, TOO_MANY_CHARACTERS_TEXT, TOO_MANY_CHARACTERS_CAPTION,
+                MB_OK | MB_ICONWARNING);
+  } else if (file.keptCharacters > 0) {
+    MessageBoxA(nullptr, KEPT_CHARACTERS_TEXT, KEPT_CHARACTERS_CAPTION,
+                MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+// The settings and the commands in one replacement of the file. A failed save must not pass
+// for one: the user may retry (after freeing the file, say) or leave with the old file as it
+// was.
+void SaveEditorConfiguration() {
+  for (;;) {
+    ConfigurationSave const result =
+        IniPath[0] != '\0' ? SaveConfiguration(IniPath, &CurrentSettings, Commands)
+                           : CONFIGURATION_NOT_SAVED;
+    if (result == CONFIGURATION_SAVED) return;
+    if (result == CONFIGURATION_WOULD_LOSE) {
+      MessageBoxA(nullptr, NOT_SAVED_TEXT, NOT_SAVED_CAPTION, MB_OK | MB_ICONWARNING);
+      return;
+    }
+    if (MessageBoxA(nullptr, SAVE_FAILED_TEXT, SAVE_FAILED_CAPTION,
+                    MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -89,25 +120,11 @@ int EditorMain() {
   AppIcon = LoadIconA(Instance, MAKEINTRESOURCEA(IDI_APP));
   PickCursor = LoadCursorA(Instance, MAKEINTRESOURCEA(IDC_PICK));
 
-  if (IniPath[0] != '\0') {
-    LoadSettings(IniPath, &CurrentSettings);
-    LoadCommands(IniPath, &Commands, CommandReader::Editor);
-  } else {
-    DefaultSettings(&CurrentSettings);
-  }
+  LoadEditorConfiguration();
 
   INT_PTR const result = DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
                                          SettingsDialogProc, 0);
-  if (result == SETTINGS_OK) {
-    // A failed save must not pass for one: the user may retry (after freeing the file, say)
-    // or leave with the old file as it was.
-    while (!SaveConfiguration()) {
-      if (MessageBoxA(nullptr, SAVE_FAILED_TEXT, SAVE_FAILED_CAPTION,
-                      MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
-        break;
-      }
-    }
-  }
+  if (result == SETTINGS_OK) SaveEditorConfiguration();
   // The dialog relinked the list from its rows at OK and Cancel alike.
   FreeCommandList(&Commands);
 

@@ -15,9 +15,29 @@ inline constexpr char COMCTL32_INIT_EX[] = "InitCommonControlsEx";
 // writable, say) or leave without saving.
 inline constexpr char SAVE_FAILED_TEXT[] =
     "設定を保存できませんでした。\r\n\r\n"
-    "pimbo.ini が読み取り専用になっていないか、フォルダに書き込めるかを確かめてください。\r\n"
+    "pimbo.ini は元のまま残っています。\r\n"
+    "pimbo.ini が読み取り専用になっていないか、ほかのプログラムが開いたままにしていないか、"
+    "フォルダに書き込めるかを確かめてください。\r\n"
     "［再試行］でもう一度保存し、［キャンセル］で保存せずに終了します。";
 inline constexpr char SAVE_FAILED_CAPTION[] = "Pimbo";
+
+// Reading a Unicode pimbo.ini that holds characters code page 932 has no form for (an emoji,
+// a Korean name): they show as other characters here but are written back as they were.
+inline constexpr char KEPT_CHARACTERS_TEXT[] =
+    "pimbo.ini には、この画面で表示できない文字（絵文字など）が含まれています。\r\n\r\n"
+    "それらの文字は別の記号で表示されますが、保存するときは元の文字のまま書き戻します。";
+inline constexpr char KEPT_CHARACTERS_CAPTION[] = "Information";
+// The same when there are more such characters than the editor can keep: it will not save.
+inline constexpr char TOO_MANY_CHARACTERS_TEXT[] =
+    "pimbo.ini には、この画面で表示できない文字（絵文字など）が多すぎるため、"
+    "保存すると文字が失われます。\r\n\r\n"
+    "この設定を［OK］で閉じても pimbo.ini には保存しません。"
+    "テキストエディタで直接編集してください。";
+inline constexpr char TOO_MANY_CHARACTERS_CAPTION[] = "警告";
+inline constexpr char NOT_SAVED_TEXT[] =
+    "pimbo.ini には保存できない文字が含まれているため、設定を保存しませんでした。"
+    "pimbo.ini は元のまま残っています。";
+inline constexpr char NOT_SAVED_CAPTION[] = "警告";
 
 // Settings dialog.
 inline constexpr char SETTINGS_TITLE[] = "Pimbo 設定";
