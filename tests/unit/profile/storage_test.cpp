@@ -41,7 +41,8 @@ class StorageTest : public ::testing::Test {
   // The bytes of every file in the folder, sorted.
   std::vector<std::string> Contents() const {
     std::vector<std::string> contents;
-    for (const std::string& name : folder_.List()) contents.push_back(ReadBytes(folder_.File(name)));
+    for (const std::string& name : folder_.List())
+      contents.push_back(ReadBytes(folder_.File(name)));
     std::sort(contents.begin(), contents.end());
     return contents;
   }
