@@ -34,8 +34,12 @@ bool PlatformFileExists(const char* path);
 
 // Replaces the file at path with size bytes of data as one step: the data goes to a new file
 // beside it, is flushed, and only then takes the place of the old file, which keeps its
-// attributes and security (Windows: ReplaceFileA). On any failure the old file is left byte
-// for byte as it was and no temporary file remains. A missing file is created the same way.
+// attributes and security (Windows: ReplaceFileA, the old file held under a backup name until
+// the new one stands). A refusal such as a reader holding the file for a moment is tried again
+// for about a second. On any failure the old file is left byte for byte as it was and no
+// temporary file remains; only when the old file has left its place and neither it nor the new
+// one can be moved back do both stay beside it under "~pb" names, as either may be the only
+// copy. A missing file is created the same way.
 // Where the folder takes no new file, an existing file is written in place instead (not as
 // one step). A read-only file is never written. True when the new content is in place.
 bool PlatformReplaceFile(const char* path, const char* data, std::size_t size);

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "platform.h"
 #include "storage_fault.h"
@@ -16,10 +18,29 @@
 namespace {
 
 StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
+unsigned InjectedTimes = 0;                       // strikes left (STORAGE_FAULT_LASTING: no end)
 unsigned TempCounter = 0;                         // varies the temporary names of one process
+
+// How long a save waits out a refusal, and the pause between its attempts: the rule of the
+// Windows side, where a reader holding the file for a moment refuses its replacement. Linux
+// refuses no rename for an open file, so here only injected refusals are waited out.
+constexpr std::chrono::milliseconds RETRY_TOTAL{1000};
+constexpr std::chrono::milliseconds RETRY_STEP{50};
 
 // Bounded size of a temporary path: the target's folder, one separator and a 9-byte name.
 constexpr std::size_t TEMP_PATH_SIZE = 4096;
+
+// True when the injected fault is fault; counts one strike of it.
+bool Strikes(StorageFault fault) {
+  if (InjectedFault != fault) return false;
+  if (InjectedTimes != STORAGE_FAULT_LASTING && --InjectedTimes == 0)
+    InjectedFault = StorageFault::None;
+  return true;
+}
+
+unsigned NextSalt() {
+  return static_cast<unsigned>(getpid()) * 2654435761u + TempCounter++ * 40503u;
+}
 
 // Writes into out the path of a new file beside path, named "~pb" and six hex digits: as long
 // as "pimbo.ini", so that the temporary name fits wherever the target's name fits.
@@ -29,6 +50,21 @@ bool BuildTempPath(const char* path, unsigned salt, char* out, std::size_t size)
   int written = std::snprintf(out, size, "%.*s~pb%06x", static_cast<int>(folderLength), path,
                               salt & 0xFFFFFFu);
   return written > 0 && static_cast<std::size_t>(written) < size;
+}
+
+bool IsMissing(const char* path) {
+  struct stat info;
+  return lstat(path, &info) != 0 && errno == ENOENT;
+}
+
+// Writes into out (TEMP_PATH_SIZE bytes) a temporary name beside path under which nothing
+// exists yet, for the old file while it is moved aside.
+bool BuildBackupPath(const char* path, char* out) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!BuildTempPath(path, NextSalt(), out, TEMP_PATH_SIZE)) return false;
+    if (IsMissing(out)) return true;
+  }
+  return false;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -47,7 +83,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 // Writes size bytes of data over the existing file at path, keeping the file itself (its mode,
 // owner and links). Not atomic: only for a folder that takes no new file.
 bool WriteInPlace(const char* path, const char* data, std::size_t size) {
-  if (InjectedFault == StorageFault::InPlace) return false;
+  if (Strikes(StorageFault::InPlace)) return false;
   int fd = open(path, O_WRONLY | O_CLOEXEC);  // no O_CREAT: the fallback never creates a file
   if (fd < 0) return false;
   bool ok = WriteAll(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
@@ -56,9 +92,59 @@ bool WriteInPlace(const char* path, const char* data, std::size_t size) {
   return ok;
 }
 
+// How one attempt to put the new file in place ended.
+enum class Placement {
+  Placed,    // the new file stands at path
+  Refused,   // both files keep their names; a passing lock, worth another attempt
+  Failed,    // both files keep their names, or the old file is back in place
+  Stranded,  // path is missing: the data stands only under the temporary names
+};
+
+// One attempt to rename the flushed file temp onto the existing file path. rename replaces in
+// one step; the faults of the Windows side's ReplaceFileA are injected with the same outcome,
+// so that the rules that follow them are checked here under the sanitizers.
+Placement ReplaceOnce(const char* temp, const char* path) {
+  StorageFault const injected = InjectedFault;
+  bool const movedAside = injected == StorageFault::MovedAside ||
+                          injected == StorageFault::Stuck || injected == StorageFault::Stranded;
+  if (injected == StorageFault::Busy && Strikes(injected)) return Placement::Refused;
+  if (!movedAside) return rename(temp, path) == 0 ? Placement::Placed : Placement::Failed;
+
+  Strikes(injected);
+  char backup[TEMP_PATH_SIZE];
+  if (!BuildBackupPath(path, backup)) return Placement::Failed;
+  // What ReplaceFileA leaves when it reports ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the old file
+  // under the backup name, the new one under its temporary name, nothing at path.
+  if (rename(path, backup) != 0) return Placement::Failed;
+  // The new file goes in; failing that the old one comes back; failing both, both stay where
+  // they are, so that the data is never lost.
+  bool const stuck = injected == StorageFault::Stuck || injected == StorageFault::Stranded;
+  if (!stuck && rename(temp, path) == 0) {
+    unlink(backup);
+    return Placement::Placed;
+  }
+  if (injected != StorageFault::Stranded && rename(backup, path) == 0) return Placement::Failed;
+  return Placement::Stranded;
+}
+
+// Puts the flushed file temp in the place of path, waiting out a passing refusal.
+Placement MoveIntoPlace(const char* temp, const char* path, bool exists) {
+  if (!exists) return rename(temp, path) == 0 ? Placement::Placed : Placement::Failed;
+  auto const start = std::chrono::steady_clock::now();
+  for (;;) {
+    Placement placement = ReplaceOnce(temp, path);
+    if (placement != Placement::Refused) return placement;
+    if (std::chrono::steady_clock::now() - start >= RETRY_TOTAL) return Placement::Failed;
+    std::this_thread::sleep_for(RETRY_STEP);
+  }
+}
+
 }  // namespace
 
-void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
+void SetStorageFault(StorageFault fault, unsigned times) {
+  InjectedFault = times == 0 ? StorageFault::None : fault;
+  InjectedTimes = times;
+}
 
 void* PlatformAlloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
 
@@ -126,8 +212,7 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   int fd = -1;
   bool noTemporary = false;  // the folder takes no new file: denied, full, or the name too long
   for (int attempt = 0; attempt < 100 && fd < 0 && !noTemporary; ++attempt) {
-    unsigned salt = static_cast<unsigned>(getpid()) * 2654435761u + TempCounter++ * 40503u;
-    if (!BuildTempPath(path, salt, temp, sizeof temp) || InjectedFault == StorageFault::Create ||
+    if (!BuildTempPath(path, NextSalt(), temp, sizeof temp) || Strikes(StorageFault::Create) ||
         InjectedFault == StorageFault::InPlace) {
       noTemporary = true;
       break;
@@ -138,11 +223,13 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   // The settings may already stand in the file: write it in place rather than half a save.
   if (fd < 0) return noTemporary && exists && WriteInPlace(path, data, size);
 
-  bool ok = InjectedFault != StorageFault::Write && WriteAll(fd, data, size);
+  bool ok = !Strikes(StorageFault::Write) && WriteAll(fd, data, size);
   ok = ok && fchmod(fd, mode) == 0;
-  ok = ok && InjectedFault != StorageFault::Flush && fsync(fd) == 0;
+  ok = ok && !Strikes(StorageFault::Flush) && fsync(fd) == 0;
   if (close(fd) != 0) ok = false;
-  ok = ok && InjectedFault != StorageFault::Replace && rename(temp, path) == 0;
-  if (!ok) unlink(temp);
-  return ok;
+  Placement placement = Placement::Failed;
+  if (ok && !Strikes(StorageFault::Replace)) placement = MoveIntoPlace(temp, path, exists);
+  // A stranded new file is kept: with path missing it may be the only copy of the data.
+  if (placement == Placement::Failed) unlink(temp);
+  return placement == Placement::Placed;
 }

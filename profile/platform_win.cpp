@@ -11,7 +11,24 @@
 namespace {
 
 StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
+unsigned InjectedTimes = 0;                       // strikes left (STORAGE_FAULT_LASTING: no end)
 unsigned TempCounter = 0;                         // varies the temporary names of one process
+
+// How long a save waits out a refusal, and the pause between its attempts. An indexer or a
+// virus scanner opens a freshly closed file for a moment and so refuses its replacement; only
+// a lock that outlasts this reaches the user, who is then offered to try again.
+DWORD const RETRY_TOTAL_MS = 1000;
+DWORD const RETRY_STEP_MS = 50;
+
+DWORD const MOVE_FLAGS = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+// True when the injected fault is fault; counts one strike of it.
+bool Strikes(StorageFault fault) {
+  if (InjectedFault != fault) return false;
+  if (InjectedTimes != STORAGE_FAULT_LASTING && --InjectedTimes == 0)
+    InjectedFault = StorageFault::None;
+  return true;
+}
 
 // Length of the folder part of path, separator included (0 when path names no folder).
 // Steps over double-byte characters, whose second byte may be 0x5C.
@@ -28,6 +45,11 @@ std::size_t FolderLength(const char* path) {
   return folder;
 }
 
+unsigned NextSalt() {
+  return static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u + GetTickCount() +
+         TempCounter++ * 40503u;
+}
+
 // Writes into out (MAX_PATH bytes) the path of a new file beside path, named "~pb" and six hex
 // digits: as long as "pimbo.ini", so the temporary name fits wherever the target's name fits.
 bool BuildTempPath(const char* path, unsigned salt, char (&out)[MAX_PATH]) {
@@ -38,6 +60,19 @@ bool BuildTempPath(const char* path, unsigned salt, char (&out)[MAX_PATH]) {
   return written > 0 && static_cast<std::size_t>(written) < sizeof out;
 }
 
+// Writes into out a temporary name beside path under which nothing exists yet, for the old
+// file while it is replaced: ReplaceFileA overwrites whatever stands under the backup name
+// (measured under Wine 8, a read-only file included).
+bool BuildBackupPath(const char* path, char (&out)[MAX_PATH]) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!BuildTempPath(path, NextSalt(), out)) return false;
+    if (GetFileAttributesA(out) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND)
+      return true;
+  }
+  return false;
+}
+
 // The attributes that a replaced pimbo.ini keeps (read-only files are never replaced).
 DWORD const KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -45,7 +80,7 @@ DWORD const KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
 // Writes size bytes of data over the existing file at path, keeping the file itself (its
 // attributes, security and links). Not atomic: only for a folder that takes no new file.
 bool WriteInPlace(const char* path, const char* data, std::size_t size) {
-  if (InjectedFault == StorageFault::InPlace) return false;
+  if (Strikes(StorageFault::InPlace)) return false;
   // OPEN_EXISTING: the fallback never creates a file, which that folder would refuse anyway.
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -57,33 +92,111 @@ bool WriteInPlace(const char* path, const char* data, std::size_t size) {
   return ok;
 }
 
-// Puts the flushed file temp in the place of path. An existing file is replaced through
-// ReplaceFileA, which keeps its security descriptor and attributes on Windows.
-bool MoveIntoPlace(const char* temp, const char* path, bool exists) {
-  DWORD const move = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (!exists) return MoveFileExA(temp, path, move) != FALSE;
+// How one attempt to put the new file in place ended.
+enum class Placement {
+  Placed,    // the new file stands at path
+  Refused,   // both files keep their names; a passing lock, worth another attempt
+  Failed,    // both files keep their names, or the old file is back in place
+  Stranded,  // path is missing: the data stands only under the temporary names
+};
+
+// Refusals that a reader holding the file for a moment causes. ERROR_UNABLE_TO_REMOVE_REPLACED
+// is ReplaceFileA's word for an old file that another handle keeps from being renamed.
+bool IsPassingRefusal(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+bool IsMissing(const char* path) {
+  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Moves from onto to, replacing whatever stands there; injected makes the move fail.
+bool MoveOnto(const char* from, const char* to, bool injected) {
+  if (injected) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return MoveFileExA(from, to, MOVE_FLAGS) != FALSE;
+}
+
+// One attempt to put the flushed file temp in the place of the existing file path through
+// ReplaceFileA, which keeps the old file's security descriptor and attributes on Windows. The
+// old file goes to a backup name, so that its place is known whatever step fails.
+Placement ReplaceOnce(const char* temp, const char* path) {
+  char backup[MAX_PATH];
+  if (!BuildBackupPath(path, backup)) return Placement::Failed;
+  StorageFault const injected = InjectedFault;
+  bool const movedAside = injected == StorageFault::MovedAside ||
+                          injected == StorageFault::Stuck || injected == StorageFault::Stranded;
+  if (movedAside || injected == StorageFault::Busy) Strikes(injected);
+
   // Another program holds the file open without delete sharing: it cannot be replaced. Asked
-  // first, because Wine 8's ReplaceFileA then fails but leaves a file "rf*.tmp" of its own
-  // beside it (measured).
+  // first, because Wine 8's ReplaceFileA without a backup name then fails but leaves a file
+  // "rf*.tmp" of its own beside it (measured; with a backup name it fails cleanly).
   HANDLE probe = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(probe);
-  if (ReplaceFileA(path, temp, nullptr, 0, nullptr, nullptr)) return true;
+  if (probe == INVALID_HANDLE_VALUE) {
+    DWORD const error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND)
+      return IsPassingRefusal(error) ? Placement::Refused : Placement::Failed;
+  } else {
+    CloseHandle(probe);
+  }
+
+  BOOL replaced = FALSE;
+  if (injected == StorageFault::Busy) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+  } else if (movedAside) {
+    // What ReplaceFileA leaves when it reports ERROR_UNABLE_TO_MOVE_REPLACEMENT_2.
+    MoveFileExA(path, backup, MOVEFILE_WRITE_THROUGH);
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  } else {
+    replaced = ReplaceFileA(path, temp, backup, 0, nullptr, nullptr);
+  }
+  if (replaced) {
+    DeleteFileA(backup);  // the old file; one left behind is only clutter
+    return Placement::Placed;
+  }
   DWORD const error = GetLastError();
-  // Without a backup name, ERROR_UNABLE_TO_MOVE_REPLACEMENT means the old file is already
-  // gone and the new one still has its temporary name; ERROR_FILE_NOT_FOUND, that the old
-  // file was removed meanwhile. Either way only the move is left to do.
-  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_FILE_NOT_FOUND)
-    return MoveFileExA(temp, path, move) != FALSE;
-  // Another program holds the file open without delete sharing (ERROR_SHARING_VIOLATION,
-  // ERROR_UNABLE_TO_REMOVE_REPLACED): the old file stays as it was.
-  return false;
+  if (!IsMissing(path)) {
+    // Both files keep their names, with a backup name also after
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT. Anything under the fresh backup name was left by this
+    // attempt.
+    DeleteFileA(backup);
+    return IsPassingRefusal(error) ? Placement::Refused : Placement::Failed;
+  }
+  // The old file has left its place: to the backup name after
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, or removed by another program (ERROR_FILE_NOT_FOUND).
+  // The new file goes in; failing that the old one comes back; failing both, both stay where
+  // they are, so that the data is never lost.
+  if (MoveOnto(temp, path, injected == StorageFault::Stuck || injected == StorageFault::Stranded)) {
+    DeleteFileA(backup);
+    return Placement::Placed;
+  }
+  if (MoveOnto(backup, path, injected == StorageFault::Stranded)) return Placement::Failed;
+  return Placement::Stranded;
+}
+
+// Puts the flushed file temp in the place of path, waiting out a passing refusal.
+Placement MoveIntoPlace(const char* temp, const char* path, bool exists) {
+  if (!exists) return MoveOnto(temp, path, false) ? Placement::Placed : Placement::Failed;
+  DWORD const start = GetTickCount();
+  for (;;) {
+    Placement placement = ReplaceOnce(temp, path);
+    if (placement != Placement::Refused) return placement;
+    if (GetTickCount() - start >= RETRY_TOTAL_MS) return Placement::Failed;
+    Sleep(RETRY_STEP_MS);
+  }
 }
 
 }  // namespace
 
-void SetStorageFault(StorageFault fault) { InjectedFault = fault; }
+void SetStorageFault(StorageFault fault, unsigned times) {
+  InjectedFault = times == 0 ? StorageFault::None : fault;
+  InjectedTimes = times;
+}
 
 // Serialized like every other user of the process heap: the shell and COM calls of both
 // programs start threads of their own that allocate from it, and an unlocked call racing
@@ -153,9 +266,7 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   bool noTemporary = false;  // the folder takes no new file: denied, full, or the name too long
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE && !noTemporary;
        ++attempt) {
-    unsigned salt = static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u +
-                    GetTickCount() + TempCounter++ * 40503u;
-    if (!BuildTempPath(path, salt, temp) || InjectedFault == StorageFault::Create ||
+    if (!BuildTempPath(path, NextSalt(), temp) || Strikes(StorageFault::Create) ||
         InjectedFault == StorageFault::InPlace) {
       noTemporary = true;
       break;
@@ -174,12 +285,14 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   }
 
   DWORD written = 0;
-  bool ok = InjectedFault != StorageFault::Write &&
+  bool ok = !Strikes(StorageFault::Write) &&
             WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
             written == size;
-  ok = ok && InjectedFault != StorageFault::Flush && FlushFileBuffers(file);
+  ok = ok && !Strikes(StorageFault::Flush) && FlushFileBuffers(file);
   if (!CloseHandle(file)) ok = false;
-  ok = ok && InjectedFault != StorageFault::Replace && MoveIntoPlace(temp, path, exists);
-  if (!ok) DeleteFileA(temp);
-  return ok;
+  Placement placement = Placement::Failed;
+  if (ok && !Strikes(StorageFault::Replace)) placement = MoveIntoPlace(temp, path, exists);
+  // A stranded new file is kept: with path missing it may be the only copy of the data.
+  if (placement == Placement::Failed) DeleteFileA(temp);
+  return placement == Placement::Placed;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 namespace {
 
 const char kOld[] = "[settings]\r\nhot key=305\r\ncommand count=0\r\n\r\n";
+const std::string kNew = "[settings]\r\nhot key=306\r\n";
 
 // The editor's save of a list of one command.
 int SaveOneCommand(const std::string& ini) {
@@ -61,7 +63,24 @@ class StorageWinTest : public ::testing::Test {
     EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
   }
 
+  // PlatformReplaceFile of kNew over kOld with the fault injected; its result and time taken.
+  bool ReplaceWith(StorageFault fault, unsigned times = STORAGE_FAULT_LASTING) {
+    SetStorageFault(fault, times);
+    DWORD const start = GetTickCount();
+    bool const replaced = PlatformReplaceFile(Ini().c_str(), kNew.data(), kNew.size());
+    elapsedMs_ = GetTickCount() - start;
+    SetStorageFault(StorageFault::None);
+    return replaced;
+  }
+
+  void ExpectReplaced() {
+    std::string actual = ReadBytes(Ini());
+    EXPECT_EQ(actual, kNew) << "expected\n" << Visible(kNew) << "got\n" << Visible(actual);
+    EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+  }
+
   WinTempFolder folder_;
+  DWORD elapsedMs_ = 0;
 };
 
 // Only the commands' part: measured under Wine 8 run as root, WritePrivateProfileStringA
@@ -109,6 +128,69 @@ TEST_F(StorageWinTest, FailureAtAnyStepKeepsTheOldFile) {
     ProfileFree();
     ExpectUnchanged();
   }
+}
+
+TEST_F(StorageWinTest, OldFileMovedAsideIsReplacedOrPutBack) {
+  // ReplaceFileA reports ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the new file follows the old one,
+  // which went to the backup name.
+  EXPECT_TRUE(ReplaceWith(StorageFault::MovedAside));
+  ExpectReplaced();
+  // It cannot: the old file goes back, at once, for this is no passing lock.
+  ASSERT_TRUE(WriteBytes(Ini(), kOld));
+  EXPECT_FALSE(ReplaceWith(StorageFault::Stuck));
+  EXPECT_LT(elapsedMs_, 500u);
+  ExpectUnchanged();
+}
+
+TEST_F(StorageWinTest, NeitherFileMovableKeepsBothUnderTemporaryNames) {
+  EXPECT_FALSE(ReplaceWith(StorageFault::Stranded));
+  std::vector<std::string> contents;
+  for (const std::string& name : folder_.List()) {
+    EXPECT_EQ(name.rfind("~pb", 0), 0u) << "expected only temporary names, got " << name;
+    contents.push_back(ReadBytes(folder_.File(name)));
+  }
+  std::sort(contents.begin(), contents.end());
+  EXPECT_EQ(contents, (std::vector<std::string>{kOld, kNew}));
+}
+
+TEST_F(StorageWinTest, PassingRefusalIsWaitedOutForAboutASecond) {
+  EXPECT_TRUE(ReplaceWith(StorageFault::Busy, 3));
+  EXPECT_LT(elapsedMs_, 900u);
+  ExpectReplaced();
+  ASSERT_TRUE(WriteBytes(Ini(), kOld));
+  EXPECT_FALSE(ReplaceWith(StorageFault::Busy));
+  EXPECT_GT(elapsedMs_, 500u);
+  EXPECT_LT(elapsedMs_, 5000u);
+  ExpectUnchanged();
+}
+
+DWORD WINAPI CloseAfter200Ms(void* handle) {
+  Sleep(200);
+  CloseHandle(static_cast<HANDLE>(handle));
+  return 0;
+}
+
+TEST_F(StorageWinTest, FileHeldWithoutDeleteSharingIsWaitedForAboutASecond) {
+  DWORD const share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE reader = CreateFileA(Ini().c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(ReplaceWith(StorageFault::None));
+  EXPECT_GT(elapsedMs_, 500u);
+  EXPECT_LT(elapsedMs_, 5000u);
+  CloseHandle(reader);
+  ExpectUnchanged();
+  // The reader lets go within the wait: the save succeeds.
+  reader = CreateFileA(Ini().c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  HANDLE closer = CreateThread(nullptr, 0, CloseAfter200Ms, reader, 0, nullptr);
+  ASSERT_NE(closer, nullptr);
+  EXPECT_TRUE(ReplaceWith(StorageFault::None));
+  EXPECT_GT(elapsedMs_, 100u) << "expected the save to wait for the reader";
+  WaitForSingleObject(closer, INFINITE);
+  CloseHandle(closer);
+  ExpectReplaced();
 }
 
 TEST_F(StorageWinTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 namespace {
 
 const char kOld[] = "[settings]\r\nhot key=305\r\n\x95\x5C=old\r\n";
+const std::string kNew = "[settings]\r\nhot key=306\r\n";
 
 class StorageTest : public ::testing::Test {
  protected:
@@ -23,7 +26,29 @@ class StorageTest : public ::testing::Test {
     ProfileFree();
   }
   std::string Path() const { return folder_.File("pimbo.ini"); }
+
+  // PlatformReplaceFile of kNew over kOld with the fault injected; its result and time taken.
+  bool ReplaceWith(StorageFault fault, unsigned times = STORAGE_FAULT_LASTING) {
+    WriteBytes(Path(), kOld);
+    SetStorageFault(fault, times);
+    auto const start = std::chrono::steady_clock::now();
+    bool const replaced = PlatformReplaceFile(Path().c_str(), kNew.data(), kNew.size());
+    elapsed_ = std::chrono::steady_clock::now() - start;
+    SetStorageFault(StorageFault::None);
+    return replaced;
+  }
+
+  // The bytes of every file in the folder, sorted.
+  std::vector<std::string> Contents() const {
+    std::vector<std::string> contents;
+    for (const std::string& name : folder_.List())
+      contents.push_back(ReadBytes(folder_.File(name)));
+    std::sort(contents.begin(), contents.end());
+    return contents;
+  }
+
   TempFolder folder_;
+  std::chrono::steady_clock::duration elapsed_{};
 };
 
 TEST_F(StorageTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
@@ -63,6 +88,40 @@ TEST_F(StorageTest, FailureWithNoFileCreatesNothing) {
     EXPECT_TRUE(folder_.List().empty());
     ProfileFree();
   }
+}
+
+TEST_F(StorageTest, OldFileMovedAsideIsReplacedOrPutBack) {
+  // The new file follows the old one, which was moved aside to the backup name.
+  EXPECT_TRUE(ReplaceWith(StorageFault::MovedAside));
+  EXPECT_EQ(ReadBytes(Path()), kNew);
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+  // It cannot: the old file goes back, at once, for this is no passing lock.
+  EXPECT_FALSE(ReplaceWith(StorageFault::Stuck));
+  EXPECT_LT(elapsed_, std::chrono::milliseconds(500));
+  EXPECT_EQ(ReadBytes(Path()), kOld);
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+}
+
+TEST_F(StorageTest, NeitherFileMovableKeepsBothUnderTemporaryNames) {
+  EXPECT_FALSE(ReplaceWith(StorageFault::Stranded));
+  std::vector<std::string> names = folder_.List();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0].rfind("~pb", 0), 0u) << names[0];
+  EXPECT_EQ(names[1].rfind("~pb", 0), 0u) << names[1];
+  EXPECT_EQ(Contents(), (std::vector<std::string>{kOld, kNew}));
+}
+
+TEST_F(StorageTest, PassingRefusalIsWaitedOutForAboutASecond) {
+  EXPECT_TRUE(ReplaceWith(StorageFault::Busy, 3));
+  EXPECT_LT(elapsed_, std::chrono::milliseconds(900));
+  EXPECT_EQ(ReadBytes(Path()), kNew);
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
+  // A lasting refusal reaches the caller after the wait, the old file as it was.
+  EXPECT_FALSE(ReplaceWith(StorageFault::Busy));
+  EXPECT_GT(elapsed_, std::chrono::milliseconds(500));
+  EXPECT_LT(elapsed_, std::chrono::seconds(5));
+  EXPECT_EQ(ReadBytes(Path()), kOld);
+  EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
 }
 
 TEST_F(StorageTest, FolderThatTakesNoNewFileGetsTheFileWrittenInPlace) {
