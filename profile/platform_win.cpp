@@ -101,10 +101,12 @@ enum class Placement {
 };
 
 // Refusals that a reader holding the file for a moment causes. ERROR_UNABLE_TO_REMOVE_REPLACED
-// is ReplaceFileA's word for an old file that another handle keeps from being renamed.
+// is ReplaceFileA's word for an old file that another handle keeps from being renamed;
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT, with a backup name, for a new file that a scanner still
+// holds (both files then keep their names, so another try is safe).
 bool IsPassingRefusal(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+         error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
 }
 
 bool IsMissing(const char* path) {
