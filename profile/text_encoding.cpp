@@ -14,6 +14,9 @@
 
 namespace {
 
+// "# 文字コード: シフトJIS" and a line end, in code page 932.
+constexpr char CP932_NOTE[] = "# \x95\xB6\x8E\x9A\x83R\x81[\x83h: \x83V\x83t\x83gJIS\r\n";
+
 constexpr unsigned char UTF8_MARK[] = {0xEF, 0xBB, 0xBF};
 constexpr unsigned char UTF16LE_MARK[] = {0xFF, 0xFE};
 constexpr unsigned char UTF16BE_MARK[] = {0xFE, 0xFF};
@@ -36,6 +39,33 @@ bool IsUtf16(ProfileEncoding encoding) {
 
 bool StartsWith(std::string_view bytes, const unsigned char* mark, std::size_t length) {
   return bytes.size() >= length && std::memcmp(bytes.data(), mark, length) == 0;
+}
+
+bool StartsWithMark(std::string_view bytes) {
+  return StartsWith(bytes, UTF8_MARK, sizeof UTF8_MARK) ||
+         StartsWith(bytes, UTF16LE_MARK, sizeof UTF16LE_MARK) ||
+         StartsWith(bytes, UTF16BE_MARK, sizeof UTF16BE_MARK);
+}
+
+// The user-defined code of the two code page 932 bytes, or 0 when they form none.
+char16_t UserDefinedCode(unsigned char lead, unsigned char trail) {
+  if (lead < 0xF0 || lead > 0xF9) return 0;
+  unsigned index;
+  if (trail >= 0x40 && trail <= 0x7E)
+    index = trail - 0x40u;
+  else if (trail >= 0x80 && trail <= 0xFC)
+    index = trail - 0x80u + 63u;
+  else
+    return 0;
+  return static_cast<char16_t>(STAND_IN_FIRST + (lead - 0xF0u) * 188u + index);
+}
+
+// True when text begins with the stand-in of U+FEFF (a file's own one, kept as it was).
+bool StartsWithFeff(std::string_view text, const ProfileStandIns& standIns) {
+  if (text.size() < 2 || standIns.Count() == 0) return false;
+  const std::string* original = standIns.OriginalOf(
+      UserDefinedCode(static_cast<unsigned char>(text[0]), static_cast<unsigned char>(text[1])));
+  return original && StartsWith(*original, UTF8_MARK, sizeof UTF8_MARK);
 }
 
 // The position of the first byte from p on that is not ASCII, or size. Sixteen bytes at a time
@@ -254,19 +284,6 @@ bool IsCp932LeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// The user-defined code of the two code page 932 bytes, or 0 when they form none.
-char16_t UserDefinedCode(unsigned char lead, unsigned char trail) {
-  if (lead < 0xF0 || lead > 0xF9) return 0;
-  unsigned index;
-  if (trail >= 0x40 && trail <= 0x7E)
-    index = trail - 0x40u;
-  else if (trail >= 0x80 && trail <= 0xFC)
-    index = trail - 0x80u + 63u;
-  else
-    return 0;
-  return static_cast<char16_t>(STAND_IN_FIRST + (lead - 0xF0u) * 188u + index);
-}
-
 // Writes UTF-16 units in the file's encoding.
 class Encoder {
  public:
@@ -397,10 +414,25 @@ void EncodeProfileFile(std::string_view text, ProfileEncoding encoding,
                        const ProfileStandIns& standIns, std::string* out) {
   out->clear();
   if (encoding == ProfileEncoding::Cp932) {
-    out->assign(text);
+    // A code page 932 file must not begin as if it had a mark (a first key named with those
+    // bytes): it would read as another encoding next time. That line is always a key, so one
+    // leading blank, which its name loses again, keeps it what it was.
+    if (StartsWithMark(text)) out->push_back(' ');
+    // Nor read as UTF-8, as it would once the lines that told it apart were edited away (some
+    // pairs of half-width katakana and kanji form valid UTF-8): a comment in code page 932
+    // Japanese, which is never valid UTF-8, keeps it code page 932. Before a header it stands
+    // in a section of its own, as a second save writes it.
+    if (DetectProfileEncoding(text) == ProfileEncoding::Utf8) {
+      out->append(CP932_NOTE);
+      if (!text.empty() && text[0] == '[') out->append("\r\n");
+    }
+    out->append(text);
     return;
   }
-  out->reserve(IsUtf16(encoding) ? text.size() * 2 + 2 : text.size() + text.size() / 2 + 3);
+  out->reserve(IsUtf16(encoding) ? text.size() * 2 + 2 : text.size() + text.size() / 2 + 4);
+  // A file without a mark whose first key starts with U+FEFF would read with a mark next time.
+  if (encoding == ProfileEncoding::Utf8 && StartsWithFeff(text, standIns))
+    out->push_back(' ');
   if (encoding == ProfileEncoding::Utf8Bom)
     out->append(reinterpret_cast<const char*>(UTF8_MARK), sizeof UTF8_MARK);
   if (encoding == ProfileEncoding::Utf16Le)
