@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "profile_model.h"
 #include "profile_parse.h"
+#include "setting_number.h"
 
 namespace {
 
@@ -138,6 +139,14 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
   if (!LookUp(section, key, &stored)) return defaultValue;
   std::string_view value = ProfileTreatedValue(stored);
   return ProfileIntOf(value.data(), value.size());
+}
+
+int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
+                         const char* /*path*/) {
+  std::string_view stored;
+  if (!LookUp(section, key, &stored)) return defaultValue;
+  std::string_view text = ProfileSettingText(stored);
+  return text.empty() ? defaultValue : ProfileSettingNumber(text);
 }
 
 void ProfileFree() { CurrentProfile.reset(); }
