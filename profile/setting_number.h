@@ -44,7 +44,7 @@ inline std::size_t ProfileSettingCharBytes(std::string_view text, std::size_t at
 }
 
 // The text that the reader converts, from a value as it stands after "=" (stored: blanks and
-// quotes kept, no NUL; a line's value ends at a NUL for every reader of this library):
+// quotes kept, no NUL):
 //   - blanks trimmed at both ends;
 //   - a value of two or more characters that ends with the quote (' or ") it starts with
 //     loses that opening quote; the rest is cut to 29 characters, and then, when the rest
@@ -55,7 +55,9 @@ inline std::size_t ProfileSettingCharBytes(std::string_view text, std::size_t at
 // Characters are counted as the reader counts them (ProfileSettingCharBytes). An empty text
 // gives the key's default. The reader hands out an unmapped double-byte pair as a character
 // of its own choice; the text keeps the file's bytes, which read as the same number, as no
-// digit is read past a byte above 0x7F.
+// digit is read past a byte above 0x7F. A line's value ends at a NUL for every reader of this
+// library and is trimmed there; the platform's reader keeps the blanks before a NUL ("'12' "
+// and a NUL read as 0 there, 12 here), a difference only a damaged file shows.
 inline std::string_view ProfileSettingText(std::string_view stored) {
   std::size_t start = 0;
   while (start < stored.size() && ProfileSettingIsBlank(stored[start])) ++start;
