@@ -1,9 +1,9 @@
 // The launcher's window-free start-up rules: file paths beside the program, setting numbers.
 #include "startup_rules.h"
 
-#include <cstdint>
 #include <cstring>
 
+#include "setting_number.h"
 #include "shared.h"
 #include "texts.h"
 
@@ -29,18 +29,4 @@ void LauncherPathsFromModule(const char* modulePath, std::size_t length,
   if (known) FormatLauncherPath(modulePath, EDITOR_FILE_FORMAT, editorPath, editorSize);
 }
 
-int SettingNumber(const char* text) {
-  std::size_t i = 0;
-  while (text[i] != '\0' && static_cast<unsigned char>(text[i]) <= ' ') ++i;
-  bool negative = false;
-  if (text[i] == '+' || text[i] == '-') {
-    negative = text[i] == '-';
-    ++i;
-  }
-  std::uint32_t value = 0;
-  for (; text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
-  }
-  if (negative) value = 0u - value;
-  return static_cast<int>(static_cast<std::int32_t>(value));
-}
+int SettingNumber(const char* text) { return ProfileSettingNumber(text); }

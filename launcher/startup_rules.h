@@ -28,12 +28,16 @@ void LauncherPathsFromModule(const char* modulePath, std::size_t length,
                              std::size_t moduleBufferSize, char* iniPath, std::size_t iniSize,
                              char* editorPath, std::size_t editorSize);
 
-// Longest text of a setting that is read as a number: the platform's profile reader
-// (GetPrivateProfileIntA) looks at no more than 29 characters.
+// Bytes of the launcher's buffer for a setting's text: the platform's profile reader
+// (GetPrivateProfileIntA) converts no more than 29 characters (PROFILE_SETTING_TEXT_CHARS).
+// A text with double-byte characters may lose its end here, which changes no number: no digit
+// is read past a byte above 0x7F.
 inline constexpr std::size_t SETTING_TEXT_SIZE = 30;
 
-// The number that the text of a setting stands for, as the platform's profile reader converts
-// it: blanks and control characters skipped, one "+" or "-", then the decimal digits up to the
-// first other byte, in 32-bit arithmetic that wraps. Text without digits gives 0. (A missing
-// or empty value takes the setting's default before this is asked.)
+// The number that the text of a setting stands for (the text that ProfileSettingText gives,
+// as LoadLauncherProfile hands it over), as the platform's profile reader converts it: blanks
+// and control characters skipped, one "+" or "-", a "0x", "0o" or "0b" for hexadecimal, octal
+// or binary, then the digits up to the first other byte, in 32-bit arithmetic that wraps. Text
+// without digits gives 0. (An empty text, for a missing key too, takes the setting's default
+// before this is asked.)
 int SettingNumber(const char* text);

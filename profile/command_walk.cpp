@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "platform.h"
 #include "profile_text.h"  // the model's rules for lines, names and values
+#include "setting_number.h"
 #include "text_encoding.h"
 
 using namespace command_walk;
@@ -135,7 +136,8 @@ WalkedCommand WalkedFields(CommandWalk const& walk, int index, CommandReader rea
 
 // Takes from the lines of the file what the launcher looks up: the wanted keys of the first
 // "settings" section and the command keys of the first "commands" section, each key's first
-// line only, with the model's names, cuts and value treatment. A later section of the same
+// line only, with the model's names, cuts and value treatment (the wanted settings keys' texts
+// as the platform's profile reader treats them, as those are read as its numbers). A later section of the same
 // name, like every other section, is one that no lookup reaches.
 class LauncherSink {
  public:
@@ -175,11 +177,11 @@ class LauncherSink {
     }
     std::string_view stored = ProfileTrimmedName(name, nameLength);
     if (stored.empty()) return;
-    std::string_view text = ProfileTreatedValue(std::string_view(value, valueLength));
+    std::string_view const whole(value, valueLength);
     if (current_ == Section::Settings)
-      TakeSetting(stored, text);
+      TakeSetting(stored, whole);
     else
-      TakeCommand(stored, text);
+      TakeCommand(stored, ProfileTreatedValue(whole));
   }
 
   // Builds the commands found onto *list (empty) once every line has been seen.
@@ -198,15 +200,20 @@ class LauncherSink {
     return ProfileNamesMatch(name, wanted, std::strlen(wanted));
   }
 
-  void TakeSetting(std::string_view name, std::string_view text) {
+  // value: the key's value as it stands after "=", cut at a NUL.
+  void TakeSetting(std::string_view name, std::string_view value) {
     if (!countSeen_ && Is(name, KEY_COMMAND_COUNT)) {
       countSeen_ = true;
+      std::string_view const text = ProfileTreatedValue(value);
       count_ = ProfileIntOf(text.data(), text.size());
     }
     for (int i = 0; i < settingCount_; ++i) {
       SettingText& setting = settings_[i];
       if (setting.found || !setting.key || !Is(name, setting.key)) continue;
       setting.found = true;
+      // The text the platform's profile reader would convert, so that the launcher's numbers
+      // are the editor's (which reads them with the platform's reader).
+      std::string_view const text = ProfileSettingText(value);
       setting.length = ProfileCopyOut(text.data(), text.size(), setting.buffer, setting.size);
     }
   }

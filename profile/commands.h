@@ -118,8 +118,10 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
 
 // One "settings" key that the launcher reads with its commands: buffer (size bytes) receives
-// the text that ProfileGetString would give, length its length. found tells a key that is there
-// but empty (length 0, as for a missing one) from a missing one.
+// the text that the platform's profile reader converts to the key's number (ProfileSettingText
+// of setting_number.h: blanks and a matched pair of quotes dropped, 29 characters), cut to
+// size - 1 bytes, and length its length. Length 0, for an empty text as for a missing key,
+// means the key's default applies; found tells a key that is there from a missing one.
 struct SettingText {
   const char* key;
   char* buffer;

@@ -9,6 +9,7 @@
 #include "profile_model.h"
 #include "profile_parse.h"
 #include "text_encoding.h"
+#include "setting_number.h"
 
 namespace {
 
@@ -148,8 +149,11 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
 }
 
 int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
-                         const char* path) {
-  return ProfileGetInt(section, key, defaultValue, path);
+                         const char* /*path*/) {
+  std::string_view stored;
+  if (!LookUp(section, key, &stored)) return defaultValue;
+  std::string_view text = ProfileSettingText(stored);
+  return text.empty() ? defaultValue : ProfileSettingNumber(text);
 }
 
 void ProfileFree() { CurrentProfile.reset(); }

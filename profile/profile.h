@@ -15,8 +15,11 @@ int ProfileLoad(const char* path);
 int ProfileGetString(const char* section, const char* key, const char* defaultText, char* buffer,
                      int bufferSize, const char* path);
 int ProfileGetInt(const char* section, const char* key, int defaultValue, const char* path);
-int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
-                         const char* path);
+// A settings key's number as the platform's profile reader (GetPrivateProfileIntA) makes it of
+// the stored value (setting_number.h): hexadecimal, octal and binary too, a matched pair of '
+// or " dropped, 29 characters read. A missing key or value, or one that reads as empty ("",
+// '', blanks), gives defaultValue. ProfileGetInt keeps its own reading for the other keys.
+int ProfileGetSettingInt(const char* section, const char* key, int defaultValue, const char* path);
 void ProfileFree();
 
 // Visits the key lines of the first section that section names, in file order, duplicates

@@ -5,7 +5,10 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "commands.h"
+#include "setting_number_cases.h"
 #include "shared.h"
 #include "startup_rules.h"
 
@@ -137,7 +140,7 @@ TEST(SettingNumbers, ReadAsThePlatformsProfileReaderReadsThem) {
       {"12 34", 12},                // 4
       {"abc", 0},                   // 5: no digits
       {"-", 0},                     // 6
-      {"0x131", 0},                 // 7: decimal only
+      {"0x131", 305},               // 7: hexadecimal too (setting_number_cases.h has more)
       {"\t 42", 42},                // 8: blanks before the number
       {"4294967295", -1},           // 9: 32-bit arithmetic that wraps
       {"99999999999", 1215752191},  // 10
@@ -147,6 +150,76 @@ TEST(SettingNumbers, ReadAsThePlatformsProfileReaderReadsThem) {
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(SettingNumber(cases[i].text), cases[i].number) << "case " << i;
   }
+}
+
+// The settings as the launcher reads them at start-up: each key's text from its one pass over
+// the file, in heap buffers of its own size (so that the sanitizer sees a byte written past
+// them), then the number, or the default for an empty text.
+struct LauncherRead {
+  const char* key;
+  int defaultValue;
+  int number;
+};
+
+void ReadAsTheLauncher(std::string const& file, LauncherRead* reads, int count,
+                       CommandList* list) {
+  std::vector<std::unique_ptr<char[]>> texts;
+  std::vector<SettingText> settings;
+  for (int i = 0; i < count; ++i) {
+    texts.push_back(std::make_unique<char[]>(SETTING_TEXT_SIZE));
+    settings.push_back(SettingText{reads[i].key, texts.back().get(),
+                                   static_cast<int>(SETTING_TEXT_SIZE), 0, false});
+  }
+  LoadLauncherProfileFromText(file, settings.data(), count, list);
+  for (int i = 0; i < count; ++i) {
+    reads[i].number = settings[i].length == 0 ? reads[i].defaultValue
+                                              : SettingNumber(texts[i].get());
+  }
+}
+
+TEST(SettingNumbers, EveryValueOfAFileReadsAsThePlatformsReaderReadsIt) {
+  for (std::size_t i = 0; i < std::size(SETTING_NUMBER_CASES); ++i) {
+    SettingNumberCase const& c = SETTING_NUMBER_CASES[i];
+    LauncherRead read{KEY_HOT_KEY, SETTING_CASE_DEFAULT, 0};
+    ReadAsTheLauncher(std::string("[settings]\r\nhot key=") + c.value + "\r\n", &read, 1,
+                      nullptr);
+    EXPECT_EQ(read.number, c.number) << "case " << i << ", value " << VisibleValue(c.value)
+                                     << ": expected " << c.number << ", got " << read.number;
+  }
+}
+
+TEST(SettingNumbers, EachKeyReadsItsOwnValueAndTheCommandCountKeepsItsReading) {
+  std::string const file =
+      "[settings]\r\n"
+      "hot key=0x0131\r\n"
+      "FGColor='255'\r\n"
+      "BGColor=\"0xFF00\"\r\n"
+      "XPOINT = -5 \r\n"
+      "YPOINT=''\r\n"
+      "HIDE TIME=0b11\r\n"
+      "NoTray\r\n"
+      "command count='1'\r\n"
+      "[commands]\r\ncommand name0=a\r\ncommand key0=a\r\n";
+  LauncherRead reads[] = {
+      {KEY_HOT_KEY, -9, 0},   {KEY_FG_COLOR, -9, 0}, {KEY_BG_COLOR, -9, 0},
+      {KEY_XPOINT, -9, 0},    {KEY_YPOINT, -9, 0},   {KEY_HIDE_TIME, -9, 0},
+      {KEY_NO_TRAY, -9, 0},
+  };
+  int const expected[] = {305, 255, 0xFF00, -5, -9, 3, -9};
+  CommandList list;
+  ReadAsTheLauncher(file, reads, static_cast<int>(std::size(reads)), &list);
+  for (std::size_t i = 0; i < std::size(reads); ++i) {
+    EXPECT_EQ(reads[i].number, expected[i]) << reads[i].key;
+  }
+  // "command count" is read as the profile library reads numbers, which drops no single
+  // quotes: '1' is no number to it, and there are no commands.
+  EXPECT_EQ(list.count, 0);
+  FreeCommandList(&list);
+  ReadAsTheLauncher(file.substr(0, file.find("command count")) + "command count=\"1\"" +
+                        file.substr(file.find("\r\n[commands]")),
+                    reads, 1, &list);
+  EXPECT_EQ(list.count, 1);
+  FreeCommandList(&list);
 }
 
 }  // namespace

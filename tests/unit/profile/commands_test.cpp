@@ -265,7 +265,8 @@ TEST_F(WalkedCommandsTest, RandomSettingsAndBytesReadInOnePassAsLookupsReadThem)
       std::string(300, 'h') + "hot key"};
   const std::vector<std::string> values = {
       "",   "305", "\"305\"", " -1 ", "\"", "3", "2", "0x10", std::string(40, '7'),
-      "\"" + std::string(29, 'q') + "\"", std::string("1\0" "2", 3), "a=b", "\x82\xA0"};
+      "\"" + std::string(29, 'q') + "\"", std::string("1\0" "2", 3), "a=b", "\x82\xA0",
+      "'305'", "\t0x131\v", "\"1\x81\"", "\"" + std::string(29, '9') + "\""};
   const std::vector<std::string> headers = {"[settings]", "[Settings]", "[ settings ]",
                                             "[commands]", "[ ]",        "[]",
                                             "[other]",    "[settings",  std::string("[set\0x]", 8)};

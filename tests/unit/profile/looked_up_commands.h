@@ -9,6 +9,7 @@
 
 #include "commands.h"
 #include "profile.h"
+#include "setting_number.h"
 
 // Empty when list holds, head to tail, what per-key lookups on the current model give under
 // reader's rules; otherwise the first difference.
@@ -83,14 +84,16 @@ inline std::string LoadingDiffersFromLookups() {
 }
 
 // Empty when the launcher's one pass over text (the text the current model was loaded from)
-// reads what the model's lookups give: each settings key as ProfileGetString hands it out, and
-// the records; otherwise the first difference.
+// reads what the model's lookups give: each settings key as the number ProfileGetSettingInt
+// makes of it, and the records; otherwise the first difference.
 inline std::string OnePassDiffersFromLookups(const std::string& text) {
   static const char* const keys[] = {KEY_HOT_KEY,  KEY_FG_COLOR,   KEY_BG_COLOR, KEY_XPOINT,
                                      KEY_YPOINT,   KEY_HIDE_TIME,  KEY_NO_TRAY,  KEY_COMMAND_COUNT,
                                      "Hot Key",    "hidetime"};
   constexpr int count = static_cast<int>(sizeof keys / sizeof keys[0]);
   constexpr int size = 30;  // the launcher's buffer for a setting
+  // A default that few values read as, so that a text taken as empty shows.
+  constexpr int fallback = -424242;
   char texts[count][size];
   SettingText settings[count];
   for (int i = 0; i < count; ++i) settings[i] = SettingText{keys[i], texts[i], size, -1, true};
@@ -100,14 +103,15 @@ inline std::string OnePassDiffersFromLookups(const std::string& text) {
   FreeCommandList(&list);
   if (!difference.empty()) return "one pass: " + difference;
   for (int i = 0; i < count; ++i) {
-    char want[size];
-    int length = ProfileGetString(SETTINGS_SECTION, keys[i], "", want, size, nullptr);
+    int const want = ProfileGetSettingInt(SETTINGS_SECTION, keys[i], fallback, nullptr);
     std::size_t const gotLength = static_cast<std::size_t>(std::max(settings[i].length, 0));
     std::string got(texts[i], gotLength);
-    if (settings[i].length != length ||
-        got != std::string(want, static_cast<std::size_t>(length)) || std::string(texts[i]) != got) {
+    int const number = settings[i].length == 0 ? fallback : ProfileSettingNumber(got);
+    if (settings[i].length < 0 || settings[i].length >= size || std::string(texts[i]) != got ||
+        number != want) {
       return std::string("one pass, setting \"") + keys[i] + "\": \"" + got + "\" (" +
-             std::to_string(settings[i].length) + ") instead of \"" + want + "\"";
+             std::to_string(settings[i].length) + ") reads " + std::to_string(number) +
+             " instead of " + std::to_string(want);
     }
   }
   return "";
