@@ -9,10 +9,10 @@ std::unique_ptr<ProfileModel> CurrentProfile;
 
 namespace {
 
-// A comment line: cut at a NUL and at PROFILE_NAME_LIMIT bytes, trimmed at its end only.
+// A comment line: cut at a NUL and at PROFILE_NAME_LIMIT bytes (between characters), trimmed
+// at its end only.
 std::string_view StoredComment(const char* line, std::size_t length) {
-  length = ProfileFieldLength(line, length);
-  if (length > PROFILE_NAME_LIMIT) length = PROFILE_NAME_LIMIT;
+  length = ProfileNameCut(line, ProfileFieldLength(line, length));
   while (length > 0 && ProfileIsBlank(line[length - 1])) --length;
   return std::string_view(line, length);
 }

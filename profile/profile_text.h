@@ -39,14 +39,35 @@ inline std::size_t ProfileFieldLength(const char* text, std::size_t length) {
   return i;
 }
 
+// True when byte starts a double-byte character of code page 932, the code page every text of
+// the file is in once read (whatever the system's own code page is).
+inline bool ProfileIsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// The length of the longest start of the length bytes at text that is at most PROFILE_NAME_LIMIT
+// bytes and never ends inside a double-byte character. A lead byte left on its own would pair
+// with the "]" or line end after it when the file is converted to Unicode, and the line would
+// lose its structure; only hand-made names are this long, so the walk is rarely taken.
+inline std::size_t ProfileNameCut(const char* text, std::size_t length) {
+  if (length <= PROFILE_NAME_LIMIT) return length;
+  std::size_t cut = 0;
+  while (cut < PROFILE_NAME_LIMIT) {
+    std::size_t const step = ProfileIsLeadByte(static_cast<unsigned char>(text[cut])) ? 2 : 1;
+    if (cut + step > PROFILE_NAME_LIMIT) break;
+    cut += step;
+  }
+  return cut;
+}
+
 // A name of length bytes that holds no NUL in its stored form: leading blanks skipped, at most
-// PROFILE_NAME_LIMIT bytes, trailing blanks dropped. Skipping the leading blanks before the cut
-// lets a name written back with a protective leading blank read as the same name.
+// PROFILE_NAME_LIMIT bytes (cut between characters), trailing blanks dropped. Skipping the
+// leading blanks before the cut lets a name written back with a protective leading blank read as
+// the same name.
 inline std::string_view ProfileTrimmedName(const char* name, std::size_t length) {
   std::size_t start = 0;
   while (start < length && ProfileIsBlank(name[start])) ++start;
-  std::size_t end = length;
-  if (end - start > PROFILE_NAME_LIMIT) end = start + PROFILE_NAME_LIMIT;
+  std::size_t end = start + ProfileNameCut(name + start, length - start);
   while (end > start && ProfileIsBlank(name[end - 1])) --end;
   return std::string_view(name + start, end - start);
 }

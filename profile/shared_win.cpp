@@ -2,6 +2,8 @@
 // a window on the desktop.
 #include "shared.h"
 
+#include <cstring>
+
 int ExpandPath(const char* source, char* destination, std::size_t size) {
   if (destination == nullptr || size == 0) return 0;
   if (source == nullptr) {
@@ -10,12 +12,13 @@ int ExpandPath(const char* source, char* destination, std::size_t size) {
   }
   // No buffer of ours is larger than a DWORD can count; a larger one is only offered less.
   DWORD const offered = size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(size);
-  DWORD const length = ExpandEnvironmentStringsA(source, destination, offered);
-  if (length >= 1 && length <= PATH_BUFFER_SIZE && length <= size) {
-    // Already terminated; the A form may count more bytes than it wrote, never fewer, so this
-    // only makes sure of it within the reported length.
-    destination[length - 1] = '\0';
-    return 1;
+  DWORD const reported = ExpandEnvironmentStringsA(source, destination, offered);
+  if (reported >= 1 && reported <= size) {
+    // The count is no length to trust: Windows' A form may count more bytes than it wrote, and
+    // Wine 8's counts characters, fewer bytes than a Japanese text has (measured: 7 for the
+    // 8 bytes of "能力.txt"). The text ends at its terminator, which must lie in the buffer.
+    std::size_t const length = strnlen(destination, size);
+    if (length < size && length < PATH_BUFFER_SIZE) return 1;
   }
   // Too long (the buffer may hold a part of the text) or failed: nothing cut is handed on.
   destination[0] = '\0';

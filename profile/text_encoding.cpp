@@ -284,6 +284,10 @@ bool IsCp932LeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool IsCp932TrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // Writes UTF-16 units in the file's encoding.
 class Encoder {
  public:
@@ -347,6 +351,13 @@ class Encoder {
 
 }  // namespace
 
+// True when the code page 932 form of the user-defined code has a second byte from 0x80 on. Only
+// those are stand-ins: a second byte in the ASCII range ("[", "\\", "]") would take part in the
+// byte rules of the reader (a line ending in "]" is a header) where the file had no such byte.
+namespace {
+bool HasHighSecondByte(char16_t code) { return (code - STAND_IN_FIRST) % 188u >= 63u; }
+}  // namespace
+
 const std::string* ProfileStandIns::OriginalOf(char16_t code) const {
   auto const found = std::lower_bound(entries_.begin(), entries_.end(), code,
                                       [](const Entry& e, char16_t c) { return e.code < c; });
@@ -357,7 +368,9 @@ char16_t ProfileStandIns::StandInFor(std::string_view original, const std::vecto
   for (const Entry& entry : entries_)
     if (entry.original == original) return entry.code;
   unsigned next = entries_.empty() ? STAND_IN_FIRST : entries_.back().code + 1u;
-  while (next <= STAND_IN_LAST && used[next - STAND_IN_FIRST]) ++next;
+  while (next <= STAND_IN_LAST &&
+         (used[next - STAND_IN_FIRST] || !HasHighSecondByte(static_cast<char16_t>(next))))
+    ++next;
   if (next > STAND_IN_LAST) return 0;
   entries_.push_back(Entry{static_cast<char16_t>(next), std::string(original)});
   return static_cast<char16_t>(next);
@@ -461,7 +474,9 @@ void EncodeProfileFile(std::string_view text, ProfileEncoding encoding,
     // byte may be ASCII, so a run ends only at an ASCII byte that starts a character).
     std::size_t pending = p;  // first byte not yet written
     while (p < size && bytes[p] >= 0x80) {
-      if (IsCp932LeadByte(bytes[p]) && p + 1 < size) {
+      // A lead byte takes only a byte that can follow it: one left on its own (a text cut in
+      // the middle of a character) must not swallow the quote or line end after it.
+      if (IsCp932LeadByte(bytes[p]) && p + 1 < size && IsCp932TrailByte(bytes[p + 1])) {
         char16_t const code = standIns.Count() != 0 ? UserDefinedCode(bytes[p], bytes[p + 1]) : 0;
         const std::string* original = code != 0 ? standIns.OriginalOf(code) : nullptr;
         if (original) {

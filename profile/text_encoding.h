@@ -30,7 +30,8 @@ enum class ProfileEncoding : std::uint8_t {
 // Characters of a Unicode file that code page 932 has no exact form for (an emoji in a comment,
 // a Korean name), and bytes that are no character at all (broken UTF-8 after a mark). Each is
 // held in the code page 932 text by a stand-in, a user-defined character (lead bytes 0xF0-0xF9,
-// U+E000-U+E757) that the file itself does not use, and is written back as its original bytes:
+// U+E000-U+E757, those 1,250 whose second byte is 0x80 or above) that the file itself does not
+// use, and is written back as its original bytes:
 // so no character is lost through a load and a save, and every byte rule of the reader (line
 // ends, "=", blanks, quotes) sees the same structure as in the file.
 class ProfileStandIns {

@@ -44,6 +44,18 @@ TEST_F(SharedWinTest, ExpandPathTakesWholePathsOnly) {
   EXPECT_EQ(ExpandPath("a", nullptr, 10), 0);
 }
 
+// The system's count of a Japanese expansion is no byte length (Wine 8 counts characters): the
+// whole text must come through, never cut after as many bytes as characters.
+TEST_F(SharedWinTest, ExpandPathKeepsEveryByteOfJapaneseText) {
+  SetEnvironmentVariableA("PIMBO_TEST_FOLDER", "予定表");
+  char out[PATH_BUFFER_SIZE];
+  ASSERT_EQ(ExpandPath("能力.txt", out, sizeof out), 1);
+  EXPECT_STREQ(out, "能力.txt");
+  ASSERT_EQ(ExpandPath("C:\\%PIMBO_TEST_FOLDER%\\ソース表", out, sizeof out), 1);
+  EXPECT_STREQ(out, "C:\\予定表\\ソース表");
+  SetEnvironmentVariableA("PIMBO_TEST_FOLDER", nullptr);
+}
+
 TEST_F(SharedWinTest, CenterWindowOnDesktopKeepsTheSize) {
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "centre", WS_POPUP | WS_BORDER, 3, 5,
                             241, 23, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
