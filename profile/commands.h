@@ -132,14 +132,15 @@ struct SettingText {
 
 // The launcher's start-up read: the keys settings[0..settingCount) of section "settings" and
 // the commands, as CommandReader::Launcher holds them, onto *list (which must be empty; null
-// reads only the keys), in one pass over the text of the file at iniPath. It builds no profile
-// model, yet reads every file as ProfileLoad with ProfileGetString and LoadCommandsFromProfile
-// read it. A missing or unreadable file reads as an empty one. Without the memory for the
-// walk over the commands, there are no commands.
+// reads only the keys), in one pass over the text of the file at iniPath, converted to code
+// page 932 first when it is UTF-8 or UTF-16. It builds no profile model, yet finds every key
+// as ProfileLoad with its lookups and LoadCommandsFromProfile find it; the settings' texts are
+// those ProfileGetSettingInt converts. A missing or unreadable file reads as an empty one.
+// Without the memory for the walk over the commands, there are no commands.
 void LoadLauncherProfile(const char* iniPath, SettingText* settings, int settingCount,
                          CommandList* list);
-// The same from the file's text.
-void LoadLauncherProfileFromText(std::string_view text, SettingText* settings, int settingCount,
+// The same from the file's bytes.
+void LoadLauncherProfileFromText(std::string_view bytes, SettingText* settings, int settingCount,
                                  CommandList* list);
 
 // Releases every record of *list and its texts (its block, or each record from the head);

@@ -68,6 +68,14 @@ bool StartsWithFeff(std::string_view text, const ProfileStandIns& standIns) {
   return original && StartsWith(*original, UTF8_MARK, sizeof UTF8_MARK);
 }
 
+bool IsCp932LeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsCp932TrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // The position of the first byte from p on that is not ASCII, or size. Sixteen bytes at a time
 // where the processor compares them so: most of a file is ASCII, and the launcher reads it at
 // every start.
@@ -245,7 +253,12 @@ class Decoder {
       AppendUtf16(c.code, &units_);
       p += c.length;
     }
-    if (valid && PlatformUtf16ToCp932(units_.data(), units_.size(), &out_->text)) return;
+    if (valid && ConvertKnown()) return;
+    std::size_t const before = out_->text.size();
+    if (valid && PlatformUtf16ToCp932(units_.data(), units_.size(), &out_->text)) {
+      Remember(before);
+      return;
+    }
     // One character at a time, so that only those without a form take stand-ins.
     for (std::size_t p = start; p < end;) {
       UnicodeChar const c = reader_.At(p);
@@ -254,6 +267,45 @@ class Decoder {
       if (!c.valid || !PlatformUtf16ToCp932(units_.data(), units_.size(), &out_->text))
         AddStandIn(p, c.length);
       p += c.length;
+    }
+  }
+
+  // Appends the run in units_ from the forms that earlier runs found, when every character of it
+  // has one: a file of 10,000 Japanese commands repeats its characters, and a call to the
+  // system's converter for each of its 20,000 runs costs more than the rest of the reading.
+  bool ConvertKnown() {
+    if (known_.empty()) return false;
+    for (char16_t unit : units_)
+      if (known_[unit] == 0) return false;
+    for (char16_t unit : units_) {
+      std::uint16_t const form = known_[unit];
+      if (form > 0xFF) out_->text.push_back(static_cast<char>(form >> 8));
+      out_->text.push_back(static_cast<char>(form & 0xFF));
+    }
+    return true;
+  }
+
+  // Keeps the form of each character of the run in units_, converted from out_->text[before].
+  // An exact conversion gives each unit one character of one or two bytes (no surrogate has a
+  // form).
+  void Remember(std::size_t before) {
+    try {
+      if (known_.empty()) known_.assign(0x10000, 0);
+    } catch (const std::bad_alloc&) {
+      return;  // only slower without it
+    }
+    const std::string& text = out_->text;
+    std::size_t at = before;
+    for (char16_t unit : units_) {
+      if (at >= text.size()) return;
+      auto const lead = static_cast<unsigned char>(text[at]);
+      if (IsCp932LeadByte(lead) && at + 1 < text.size()) {
+        known_[unit] = static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(text[at + 1]));
+        at += 2;
+      } else {
+        known_[unit] = lead;
+        at += 1;
+      }
     }
   }
 
@@ -276,17 +328,13 @@ class Decoder {
   std::size_t start_;
   ProfileFileText* out_;
   std::u16string units_;  // the run being converted
+  // The code page 932 form of each UTF-16 unit converted so far (0: none known yet), one or two
+  // bytes as a number; made on the first run.
+  std::vector<std::uint16_t> known_;
   std::vector<bool> used_;
   bool usedKnown_ = false;
 };
 
-bool IsCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool IsCp932TrailByte(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
 
 // Writes UTF-16 units in the file's encoding.
 class Encoder {

@@ -47,6 +47,29 @@ class BenchFolder {
     return files_.emplace(count, path).first->second;
   }
 
+  // A pimbo.ini of count commands with Japanese names and folders, in code page 932 or in UTF-8
+  // without a mark: the same text, so that the two loads differ only by the conversion.
+  const std::string& JapaneseFile(int count, bool utf8) {
+    int const id = -(count * 2 + (utf8 ? 1 : 0));
+    auto found = files_.find(id);
+    if (found != files_.end()) return found->second;
+    // "コマンド" and "表示フォルダ" ("表" ends in 0x5C in code page 932).
+    const char* command = utf8 ? "コマンド" : "\x83\x52\x83\x7D\x83\x93\x83\x68";
+    const char* folder = utf8 ? "表示フォルダ" : "\x95\x5C\x8E\xA6\x83\x74\x83\x48\x83\x8B\x83\x5F";
+    std::string path = path_ + "/japanese" + std::to_string(count) + (utf8 ? "-utf8" : "") + ".ini";
+    std::ofstream out(path, std::ios::binary);
+    out << "[settings]\r\nhot key=305\r\ncommand count=" << count << "\r\n\r\n[commands]\r\n";
+    for (int i = 0; i < count; ++i) {
+      out << "command name" << i << "=\"" << command << " " << i << "\"\r\n"
+          << "command key" << i << "=\"k" << i << "\"\r\n"
+          << "command type" << i << "=" << i % 7 << "\r\n"
+          << "command exe" << i << "=\"C:\\" << folder << " " << i << "\\tool.exe\"\r\n"
+          << "command file" << i << "=\"%USERPROFILE%\\Documents\\file" << i << ".txt\"\r\n";
+    }
+    out << "\r\n";
+    return files_.emplace(id, path).first->second;
+  }
+
  private:
   std::string path_;
   std::map<int, std::string> files_;
@@ -92,6 +115,21 @@ void BM_LoadLauncherProfile(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 
+// The same read of Japanese names: arg 1 is 0 for code page 932, 1 for UTF-8, which the launcher
+// converts once before the same pass.
+void BM_LoadLauncherProfileJapanese(benchmark::State& state) {
+  const std::string& path =
+      Folder().JapaneseFile(static_cast<int>(state.range(0)), state.range(1) != 0);
+  char hotKey[30];
+  SettingText settings[] = {{KEY_HOT_KEY, hotKey, sizeof hotKey, 0, false}};
+  for (auto _ : state) {
+    CommandList list;
+    LoadLauncherProfile(path.c_str(), settings, 1, &list);
+    if (list.count != state.range(0)) state.SkipWithError("wrong number of commands");
+    FreeCommandList(&list);
+  }
+}
+
 // The fastest repetition: on a shared machine the others carry the neighbours' load.
 double Fastest(const std::vector<double>& times) {
   return *std::min_element(times.begin(), times.end());
@@ -118,6 +156,12 @@ BENCHMARK(BM_LoadLauncherProfile)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", Fastest)
     ->Complexity();
+
+BENCHMARK(BM_LoadLauncherProfileJapanese)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", Fastest);
 
 int main(int argc, char** argv) {
   // Keep freed memory in the process between iterations. Otherwise glibc hands the large
