@@ -101,9 +101,8 @@ void BM_ProfileLoad(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 
-// The launcher's start-up read: the settings keys and the commands in one pass over the file.
-void BM_LoadLauncherProfile(benchmark::State& state) {
-  const std::string& path = Folder().File(static_cast<int>(state.range(0)));
+// The launcher's start-up read of the file at path, which holds state.range(0) commands.
+void LoadLauncherProfileOf(benchmark::State& state, const std::string& path) {
   char hotKey[30];
   SettingText settings[] = {{KEY_HOT_KEY, hotKey, sizeof hotKey, 0, false}};
   for (auto _ : state) {
@@ -112,22 +111,19 @@ void BM_LoadLauncherProfile(benchmark::State& state) {
     if (list.count != state.range(0)) state.SkipWithError("wrong number of commands");
     FreeCommandList(&list);
   }
+}
+
+// The launcher's start-up read: the settings keys and the commands in one pass over the file.
+void BM_LoadLauncherProfile(benchmark::State& state) {
+  LoadLauncherProfileOf(state, Folder().File(static_cast<int>(state.range(0))));
   state.SetComplexityN(state.range(0));
 }
 
 // The same read of Japanese names: arg 1 is 0 for code page 932, 1 for UTF-8, which the launcher
 // converts once before the same pass.
 void BM_LoadLauncherProfileJapanese(benchmark::State& state) {
-  const std::string& path =
-      Folder().JapaneseFile(static_cast<int>(state.range(0)), state.range(1) != 0);
-  char hotKey[30];
-  SettingText settings[] = {{KEY_HOT_KEY, hotKey, sizeof hotKey, 0, false}};
-  for (auto _ : state) {
-    CommandList list;
-    LoadLauncherProfile(path.c_str(), settings, 1, &list);
-    if (list.count != state.range(0)) state.SkipWithError("wrong number of commands");
-    FreeCommandList(&list);
-  }
+  LoadLauncherProfileOf(
+      state, Folder().JapaneseFile(static_cast<int>(state.range(0)), state.range(1) != 0));
 }
 
 // The fastest repetition: on a shared machine the others carry the neighbours' load.

@@ -100,13 +100,14 @@ class CommandTest : public LauncherTest {
     return e2e::StaysFalse([&] { return !AppRecords().empty(); });
   }
 
-  // The hot key shows the window, and it has the keyboard focus, so typed keys reach it.
-  void ShowForTyping() {
-    ASSERT_TRUE(e2e::PressHotKey(MOD_ALT, '1'));
+  // The hot key (Alt+1 unless the file sets another) shows the window, and it has the keyboard
+  // focus, so typed keys reach it.
+  void ShowForTyping(UINT modifiers = MOD_ALT, WORD vk = '1') {
+    ASSERT_TRUE(e2e::PressHotKey(modifiers, vk));
     // Seen once in a fresh Wine prefix: a synthetic key press lost while Wine's desktop was
     // still settling. One more press tells that apart from a hot key that does not work.
     if (!e2e::WaitVisible(window_, true, 5000)) {
-      ASSERT_TRUE(e2e::PressHotKey(MOD_ALT, '1'));
+      ASSERT_TRUE(e2e::PressHotKey(modifiers, vk));
     }
     ASSERT_TRUE(e2e::WaitVisible(window_, true)) << "expected the hot key to show the window";
     DWORD thread = GetWindowThreadProcessId(window_, nullptr);

@@ -130,26 +130,7 @@ std::string Configuration(std::string const& program) {
 
 // --- The launcher ----------------------------------------------------------------------------
 
-class EncodingLauncher : public CommandTest, public ::testing::WithParamInterface<EncodingCase> {
- protected:
-  // The hot key shows the window with the keyboard focus, so typed keys reach it. One more
-  // press after a while, as CommandTest::ShowForTyping does, for a key press that Wine lost.
-  void ShowWithHotKey(UINT modifiers, WORD vk) {
-    ASSERT_FALSE(IsWindowVisible(window_)) << "expected the window hidden before the hot key";
-    ASSERT_TRUE(e2e::PressHotKey(modifiers, vk));
-    if (!e2e::WaitVisible(window_, true, 5000)) {
-      ASSERT_TRUE(e2e::PressHotKey(modifiers, vk));
-    }
-    ASSERT_TRUE(e2e::WaitVisible(window_, true)) << "expected the hot key to show the window";
-    DWORD thread = GetWindowThreadProcessId(window_, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([&] {
-      GUITHREADINFO info{};
-      info.cbSize = sizeof info;
-      return GetForegroundWindow() == window_ && GetGUIThreadInfo(thread, &info) &&
-             info.hwndFocus == window_;
-    })) << "expected the keyboard focus on the launcher window";
-  }
-};
+class EncodingLauncher : public CommandTest, public ::testing::WithParamInterface<EncodingCase> {};
 
 // True when some program holds the hot key, so that this thread cannot register it.
 bool HotKeyTaken(UINT modifiers, UINT vk) {
@@ -172,7 +153,7 @@ TEST_P(EncodingLauncher, TakesTheHotKeyAndRunsAProgramFromAJapaneseFolder) {
   // The hot key is the file's Alt+2, not the default Alt+1.
   EXPECT_TRUE(HotKeyTaken(MOD_ALT, '2')) << "expected Alt+2 held by the launcher";
   EXPECT_FALSE(HotKeyTaken(MOD_ALT, '1')) << "expected Alt+1 left free";
-  ASSERT_NO_FATAL_FAILURE(ShowWithHotKey(MOD_ALT, '2'));
+  ASSERT_NO_FATAL_FAILURE(ShowForTyping(MOD_ALT, '2'));
 
   ASSERT_TRUE(e2e::TypeText("hy"));
   std::string const log = folder_->PathOf("予定表\\probe.log");
