@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "launcher.h"
+#include "system_calls.h"
 #include "resource.h"
 #include "shared.h"
 #include "startup_rules.h"
@@ -96,11 +97,11 @@ bool RegisterLauncherClass() {
   return RegisterClassA(&windowClass) != 0;
 }
 
-// Starts the program at path (a 261-byte heap buffer) the way the shell opens it; an empty
-// path (one that did not fit) starts nothing. Failures are not the ending launcher's concern.
+// Starts the program at path (a 261-byte heap buffer) in its folder; an empty path (one that
+// did not fit) starts nothing. Failures are not the ending launcher's concern.
 void StartNextProgram(const char* path) {
   if (path[0] == '\0') return;
-  ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
+  StartProgramInItsFolder(path);
 }
 
 void StartProgramOfExitAction() {
@@ -203,6 +204,10 @@ LRESULT LauncherOnCreate(HWND window) {
   }
   GetWindowRect(window, &BaseRect);
   TaskbarCreatedMsg = RegisterWindowMessageA(TASKBAR_CREATED);
+  // Started as administrator, the launcher would not hear the shell (a lower integrity level)
+  // announce that it restarted, and its icon would not come back.
+  if (TaskbarCreatedMsg != 0)
+    ChangeWindowMessageFilterEx(window, TaskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
   return 0;
 }
 
@@ -213,6 +218,7 @@ LRESULT LauncherOnDestroy(HWND window) {
 }
 
 void LauncherMain() {
+  RestrictDllSearch();
   Instance = GetModuleHandleA(nullptr);
   ProcessHeap = GetProcessHeap();
 

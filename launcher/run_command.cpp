@@ -13,6 +13,7 @@
 #include "launcher.h"
 #include "resource.h"
 #include "shared.h"
+#include "system_calls.h"
 #include "texts.h"
 
 namespace {
@@ -27,8 +28,6 @@ DWORD const SHELL_CLASS_CONTEXT = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER; 
 // The path of the next launcher, as the exit sequence sizes it.
 DWORD const OWN_PATH_SIZE = MAX_PATH + 1;
 
-using CoInitializeFunction = HRESULT(WINAPI*)(LPVOID);
-using CoUninitializeFunction = void(WINAPI*)();
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
 using EmptyRecycleBinFunction = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
 using UpdateRecycleBinIconFunction = void(WINAPI*)();
@@ -36,7 +35,8 @@ using UpdateRecycleBinIconFunction = void(WINAPI*)();
 // A library loaded for one action and freed when the action ends.
 class LoadedLibrary {
  public:
-  explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+  // From the system folder only, never from the launcher's own.
+  explicit LoadedLibrary(const char* name) : module_(LoadSystemLibrary(name)) {}
   ~LoadedLibrary() {
     if (module_ != nullptr) FreeLibrary(module_);
   }
@@ -103,6 +103,7 @@ void StartApplication(HWND window, const CommandRecord& command) {
   }
   request.lpDirectory = directory;
   request.nShow = SW_SHOW;
+  EnsureComApartment();
   ShellExecuteExA(&request);
 }
 
@@ -111,17 +112,17 @@ void OpenFolder(const CommandRecord& command) {
   char folder[PATH_BUFFER_SIZE];
   ExpandOrKeep(command.file, folder);
   bool const explore = command.exe != nullptr && command.exe[0] == '0' + FOLDER_EXPLORE;
+  EnsureComApartment();
   ShellExecuteA(nullptr, explore ? VERB_EXPLORE : VERB_OPEN, folder, nullptr, nullptr, SW_SHOW);
 }
 
 void ShowShutDownDialog() {
   LoadedLibrary ole(OLE32_LIBRARY);
   if (!ole.loaded()) return;
-  auto coInitialize = ole.Find<CoInitializeFunction>(OLE32_CO_INITIALIZE);
-  auto coUninitialize = ole.Find<CoUninitializeFunction>(OLE32_CO_UNINITIALIZE);
   auto coCreateInstance = ole.Find<CoCreateInstanceFunction>(OLE32_CO_CREATE_INSTANCE);
-  if (coInitialize == nullptr || coUninitialize == nullptr || coCreateInstance == nullptr) return;
-  if (FAILED(coInitialize(nullptr))) return;
+  if (coCreateInstance == nullptr) return;
+  // The thread's apartment, kept for the process: the shell's other calls want it too.
+  EnsureComApartment();
   // IShellDispatch as shldisp.h declares it: ShutdownWindows is the 21st entry of its table
   // (3 of IUnknown, 4 of IDispatch, 13 before it), called through the compiler's own vtable
   // layout so that it is right in the 64-bit build too.
@@ -133,22 +134,28 @@ void ShowShutDownDialog() {
     shell->ShutdownWindows();
     shell->Release();
   }
-  coUninitialize();
 }
 
-void EnableShutdownPrivilege() {
+// True when the process holds the shut-down privilege now. AdjustTokenPrivileges succeeds
+// also when it enabled nothing; only ERROR_NOT_ALL_ASSIGNED then tells (a user whose account
+// may not shut the computer down).
+bool EnableShutdownPrivilege() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-    return;
+    return false;
   }
   TOKEN_PRIVILEGES privileges = {};
   privileges.PrivilegeCount = 1;
-  LookupPrivilegeValueA(nullptr, SHUTDOWN_PRIVILEGE, &privileges.Privileges[0].Luid);
+  bool held = LookupPrivilegeValueA(nullptr, SHUTDOWN_PRIVILEGE, &privileges.Privileges[0].Luid);
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   TOKEN_PRIVILEGES previous = {};
   DWORD previousSize = sizeof(previous);
-  AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous, &previousSize);
+  SetLastError(ERROR_SUCCESS);
+  held = held && AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous,
+                                       &previousSize) &&
+         GetLastError() != ERROR_NOT_ALL_ASSIGNED;
   CloseHandle(token);
+  return held;
 }
 
 // Asks "<label> しますか？" under "Pimbo - <computer name>" and, on OK, ends the session.
@@ -177,9 +184,16 @@ void ConfirmAndExitWindows(HWND window, int code) {
   std::snprintf(question, sizeof(question), EXITWIN_QUESTION_FORMAT, choice.label);
   if (MessageBoxA(window, question, caption, MB_ICONQUESTION | MB_OKCANCEL) != IDOK) return;
 
-  EnableShutdownPrivilege();
+  // Logging off needs no privilege; shutting down and restarting do, and without it the
+  // request would fail unseen.
+  if (!EnableShutdownPrivilege() && choice.flags != EWX_LOGOFF) {
+    MessageBoxA(window, EXITWIN_DENIED_TEXT, caption, MB_ICONWARNING | MB_OK);
+    return;
+  }
   ShowWindow(window, SW_HIDE);
-  ExitWindowsEx(choice.flags, 0);
+  // A planned end of the session, so that the system's shut-down log records no surprise.
+  ExitWindowsEx(choice.flags, SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER |
+                                  SHTDN_REASON_FLAG_PLANNED);
 }
 
 void ExitWindowsSession(HWND window, const CommandRecord& command) {
@@ -205,9 +219,7 @@ void RestartAtOnce(HWND window) {
   }
   DWORD const length = GetModuleFileNameA(Instance, path, OWN_PATH_SIZE);
   // A path that filled the buffer was cut short and would name some other file.
-  if (length != 0 && length < OWN_PATH_SIZE) {
-    ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOW);
-  }
+  if (length != 0 && length < OWN_PATH_SIZE) StartProgramInItsFolder(path);
   HeapFree(ProcessHeap, 0, path);
   SetErrorMode(0);
   ExitProcess(static_cast<UINT>(-1));

@@ -37,13 +37,14 @@ inline constexpr char EXITWIN_LABEL_SHUTDOWN[] = "シャットダウン";
 inline constexpr char EXITWIN_LABEL_REBOOT[] = "リブート";
 inline constexpr char EXITWIN_LABEL_LOGOFF[] = "ログオフ";
 inline constexpr char SHUTDOWN_PRIVILEGE[] = "SeShutdownPrivilege";
+// The account may not shut the computer down or restart it (no shut-down privilege).
+inline constexpr char EXITWIN_DENIED_TEXT[] =
+    "このユーザーには Windows を終了する権限がないため、終了できませんでした。";
 
 // Verbs and libraries bound at run time.
 inline constexpr char VERB_OPEN[] = "open";
 inline constexpr char VERB_EXPLORE[] = "explore";
 inline constexpr char OLE32_LIBRARY[] = "ole32.dll";
-inline constexpr char OLE32_CO_INITIALIZE[] = "CoInitialize";
-inline constexpr char OLE32_CO_UNINITIALIZE[] = "CoUninitialize";
 inline constexpr char OLE32_CO_CREATE_INSTANCE[] = "CoCreateInstance";
 inline constexpr char SHELL32_LIBRARY[] = "shell32.dll";
 inline constexpr char SHELL32_EMPTY_RECYCLE_BIN[] = "SHEmptyRecycleBinA";

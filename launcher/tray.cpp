@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "launcher.h"
+#include "system_calls.h"
 #include "resource.h"
 #include "texts.h"
 
@@ -23,7 +24,10 @@ void LeaveWith(HWND window, int exitAction) {
 BOOL SetLauncherHotKey(HWND window, BOOL enable) {
   if (!enable) return UnregisterHotKey(window, HOTKEY_ID);
   // The stored value is already in RegisterHotKey's form: modifiers high, virtual key low.
-  if (RegisterHotKey(window, HOTKEY_ID, HIBYTE(HotKey), LOBYTE(HotKey))) return TRUE;
+  // MOD_NOREPEAT: a combination held down brings the window up once, not again with every
+  // repeat (each of which would empty the line).
+  if (RegisterHotKey(window, HOTKEY_ID, HIBYTE(HotKey) | MOD_NOREPEAT, LOBYTE(HotKey)))
+    return TRUE;
   MessageBoxA(window, HOTKEY_FAILED_TEXT, HOTKEY_FAILED_CAPTION, MB_ICONERROR);
   return FALSE;
 }
@@ -78,6 +82,7 @@ LRESULT LauncherOnCommand(HWND window, WPARAM wParam) {
       LeaveWith(window, EXIT_ACTION_SETTINGS);
       break;
     case IDM_HOMEPAGE:
+      EnsureComApartment();
       ShellExecuteA(nullptr, nullptr, HOME_PAGE_URL, nullptr, nullptr, SW_SHOW);
       break;
     case IDM_RESTART:

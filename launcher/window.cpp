@@ -260,9 +260,11 @@ LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
       DestroyWindow(window);
       return 0;
     case WM_ENDSESSION:
-      // Whatever wParam says: the window is destroyed and the quit message posted before
-      // this returns. WM_QUERYENDSESSION goes to DefWindowProcA, which never objects.
-      SendMessageA(window, WM_CLOSE, 0, 0);
+      // wParam FALSE: the user cancelled the shut-down and the session goes on, and so does
+      // the launcher with its hot key. TRUE: the window is destroyed and the quit message
+      // posted before this returns. WM_QUERYENDSESSION goes to DefWindowProcA, which never
+      // objects.
+      if (wParam) SendMessageA(window, WM_CLOSE, 0, 0);
       return 0;
     case WM_KEYDOWN:
       return LauncherOnKeyDown(window, wParam);
