@@ -1,6 +1,6 @@
 // The command edit dialog: name, launch key, command type and the operands of that type for
 // one command; choosers for files and folders; on OK the checks, then a new CommandRecord in
-// EditedRecord for the settings dialog to take.
+// the caller's CommandEditResult. What it shows for each type comes from command_types.h.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "command_types.h"
 #include "editor.h"
 #include "resource.h"
 #include "texts.h"
@@ -22,25 +23,19 @@ namespace {
 
 // Size of the name and path buffers of the dialog (255 bytes and the terminator).
 DWORD const TEXT_BUFFER_SIZE = 256;
-int const TYPE_COUNT = sizeof OPERATION_TEXTS / sizeof OPERATION_TEXTS[0];
 
-// The dialog exists once; these live while it is open.
-HIMC SavedKeyImeContext = nullptr;        // input method taken from the launch key field
-char OldKey[COMMAND_KEY_LIMIT + 1] = {};  // key of the command being changed; empty when new
-
-struct OperationList {
-  const char* const* texts;
-  int count;
+// One open dialog's data, kept in its DWLP_USER from WM_INITDIALOG on; it lives on the stack
+// of EditCommand, which outlasts the dialog.
+struct CommandEditState {
+  const CommandEditRequest* request;
+  CommandEditResult* result;
+  HIMC savedKeyImeContext;               // input method taken from the launch key field
+  char oldKey[COMMAND_KEY_LIMIT + 1];    // key of the command being changed; empty when new
 };
 
-// The sub-operations offered for a type; none for the types without a choice.
-OperationList OperationsOf(int type) {
-  switch (type) {
-    case CMD_FOLDER: return {FOLDER_OPERATION_TEXTS, 2};
-    case CMD_EXIT_WINDOWS: return {EXIT_OPERATION_TEXTS, 4};
-    case CMD_CONTROL: return {CONTROL_OPERATION_TEXTS, 4};
-    default: return {nullptr, 0};
-  }
+// Null before WM_INITDIALOG has stored the data.
+CommandEditState* StateOf(HWND dialog) {
+  return reinterpret_cast<CommandEditState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 // Appends a text item to an extended combo box; false when the box refused it.
@@ -64,59 +59,36 @@ void EnableControl(HWND dialog, int id, bool enabled) {
   EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
 }
 
-// What each type shows: its operand fields, its sub-operation list, and whether files may be
-// dropped on the dialog for it.
-struct TypeLayout {
-  bool application;  // application field 1010
-  bool applicationButton;
-  bool file;         // file field 1016 and its button
-  bool operations;   // sub-operation combo 1023
-  bool dropFiles;
-};
-
-TypeLayout LayoutOf(int type) {
-  switch (type) {
-    case CMD_APP: return {true, true, true, false, true};
-    case CMD_FOLDER: return {false, false, true, true, true};
-    case CMD_EXIT_WINDOWS:
-    case CMD_CONTROL: return {false, false, false, true, false};
-    case CMD_DESKTOP_FOLDER: return {true, false, false, false, false};
-    default: return {false, false, false, false, false};
-  }
+// One operand place: its label, and its field and chooser button enabled when the type has an
+// operand there, shown as the type says.
+void ApplyOperandPlace(HWND dialog, const OperandPlace& place, int label, int field,
+                       int button) {
+  bool const used = place.label[0] != '\0';
+  SetDlgItemTextA(dialog, label, place.label);
+  EnableControl(dialog, field, used);
+  EnableControl(dialog, button, used);
+  ShowControl(dialog, field, place.field);
+  ShowControl(dialog, button, place.button);
 }
 
 // Labels, enabled and shown controls, the sub-operation list and drop acceptance for a type.
 // Field contents stay as they are, so switching types back and forth loses nothing typed.
-void ApplyTypeLayout(HWND dialog, int type) {
-  if (type < 0 || type >= TYPE_COUNT) return;
-  const char* first = FIRST_OPERAND_LABELS[type];
-  const char* second = SECOND_OPERAND_LABELS[type];
-  SetDlgItemTextA(dialog, IDC_FIRST_LABEL, first);
-  SetDlgItemTextA(dialog, IDC_SECOND_LABEL, second);
-  EnableControl(dialog, IDC_APPLICATION, first[0] != '\0');
-  EnableControl(dialog, IDC_BROWSE_APPLICATION, first[0] != '\0');
-  EnableControl(dialog, IDC_FILE, second[0] != '\0');
-  EnableControl(dialog, IDC_BROWSE_FILE, second[0] != '\0');
-
-  TypeLayout const layout = LayoutOf(type);
-  ShowControl(dialog, IDC_APPLICATION, layout.application);
-  ShowControl(dialog, IDC_BROWSE_APPLICATION, layout.applicationButton);
-  ShowControl(dialog, IDC_FILE, layout.file);
-  ShowControl(dialog, IDC_BROWSE_FILE, layout.file);
-  ShowControl(dialog, IDC_OPERATION, layout.operations);
-  // The recycle bin and the desktop folder empty the list; the other types without a
-  // choice leave it as it was, hidden.
-  OperationList const operations = OperationsOf(type);
-  bool const refill = operations.count > 0;
-  if (refill || type == CMD_EMPTY_RECYCLE_BIN || type == CMD_DESKTOP_FOLDER) {
+void ApplyTypeLayout(HWND dialog, int typeNumber) {
+  const CommandTypeInfo* type = CommandTypeOf(typeNumber);
+  if (type == nullptr) return;
+  ApplyOperandPlace(dialog, type->first, IDC_FIRST_LABEL, IDC_APPLICATION,
+                    IDC_BROWSE_APPLICATION);
+  ApplyOperandPlace(dialog, type->second, IDC_SECOND_LABEL, IDC_FILE, IDC_BROWSE_FILE);
+  ShowControl(dialog, IDC_OPERATION, !type->operations.empty());
+  if (type->replacesOperations) {
     HWND combo = GetDlgItem(dialog, IDC_OPERATION);
     while (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0) {
       if (SendMessageA(combo, CBEM_DELETEITEM, 0, 0) == CB_ERR) break;
     }
-    for (int i = 0; i < operations.count; ++i) AppendComboItem(combo, operations.texts[i]);
+    for (const char* text : type->operations) AppendComboItem(combo, text);
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
   }
-  DragAcceptFiles(dialog, layout.dropFiles ? TRUE : FALSE);
+  DragAcceptFiles(dialog, type->acceptsDrops ? TRUE : FALSE);
 }
 
 // The file-open dialog; true with an existing file's path in path (TEXT_BUFFER_SIZE bytes).
@@ -177,10 +149,11 @@ void EditOnBrowseApplication(HWND dialog) {
 }
 
 void EditOnBrowseFile(HWND dialog) {
-  int const type = ComboSelection(dialog, IDC_TYPE);
-  if (type == CB_ERR) return;
+  int const typeNumber = ComboSelection(dialog, IDC_TYPE);
+  if (typeNumber == CB_ERR) return;
+  const CommandTypeInfo* type = CommandTypeOf(typeNumber);
   char path[MAX_PATH];
-  bool const chosen = type == CMD_FOLDER
+  bool const chosen = type != nullptr && type->fileChooser == FileChooser::Folder
                           ? ChooseFolder(dialog, path)
                           : ChooseFile(dialog, CHOOSE_FILE_TITLE, CHOOSE_FILE_FILTER, nullptr,
                                        path);
@@ -194,11 +167,12 @@ void SetFieldIfPresent(HWND dialog, int id, const char* text) {
 }
 
 // Change mode: the fields show the record of the row being changed.
-void ShowRecord(HWND dialog, const CommandRecord* record) {
+void ShowRecord(HWND dialog, CommandEditState* state, const CommandRecord* record) {
   SetFieldIfPresent(dialog, IDC_NAME, record->name);
   SetDlgItemTextA(dialog, IDC_KEY, record->key ? record->key : "");
-  lstrcpynA(OldKey, record->key ? record->key : "", sizeof OldKey);
-  if (record->type == CMD_DESKTOP_FOLDER) {
+  lstrcpynA(state->oldKey, record->key ? record->key : "", sizeof state->oldKey);
+  const CommandTypeInfo* type = CommandTypeOf(record->type);
+  if (type != nullptr && type->applicationHoldsFile) {
     // The folder's name lives in the file text and is edited in the application field.
     SetFieldIfPresent(dialog, IDC_APPLICATION, record->file);
   } else {
@@ -207,11 +181,10 @@ void ShowRecord(HWND dialog, const CommandRecord* record) {
   }
   // A type outside the list selects nothing and lays out nothing. The extended combo box
   // keeps its selection for an index past its items, so no selection is asked for outright.
-  bool const knownType = record->type >= 0 && record->type < TYPE_COUNT;
   SendDlgItemMessageA(dialog, IDC_TYPE, CB_SETCURSEL,
-                      static_cast<WPARAM>(knownType ? record->type : -1), 0);
+                      static_cast<WPARAM>(type != nullptr ? record->type : -1), 0);
   ApplyTypeLayout(dialog, record->type);
-  int const operations = OperationsOf(record->type).count;
+  int const operations = type != nullptr ? static_cast<int>(type->operations.size()) : 0;
   if (operations > 0 && record->exe != nullptr) {
     // Text that is no number selects the first item; a number outside the list, none, so
     // that OK asks for a choice rather than storing the first item in its place.
@@ -223,28 +196,31 @@ void ShowRecord(HWND dialog, const CommandRecord* record) {
   }
 }
 
-void EditOnInitDialog(HWND dialog) {
+void EditOnInitDialog(HWND dialog, CommandEditState* state) {
+  SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   DragAcceptFiles(dialog, TRUE);
   CenterWindowOnDesktop(dialog);
   SetWindowTextA(dialog, EDIT_DIALOG_TITLE);
   // Launch keys are typed key by key, never composed.
-  SavedKeyImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), nullptr);
+  state->savedKeyImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), nullptr);
 
   HWND types = GetDlgItem(dialog, IDC_TYPE);
-  for (const char* text : OPERATION_TEXTS) {
-    if (!AppendComboItem(types, text)) {
+  for (const CommandTypeInfo& type : COMMAND_TYPES) {
+    if (!AppendComboItem(types, type.label)) {
       MessageBoxA(dialog, COMBO_FAILED_TEXT, COMBO_FAILED_CAPTION, MB_OK | MB_ICONWARNING);
-      EndDialog(dialog, 2);
+      EndDialog(dialog, EDIT_CANCEL);
       return;
     }
   }
   SendMessageA(types, CB_SETCURSEL, 0, 0);
 
-  const CommandRecord* record = EditIsModify ? RowRecord(CommandListView, EditIndex) : nullptr;
+  const CommandEditRequest& request = *state->request;
+  const CommandRecord* record =
+      request.row >= 0 ? RowRecord(request.listView, request.row) : nullptr;
+  state->oldKey[0] = '\0';
   if (record != nullptr) {
-    ShowRecord(dialog, record);
+    ShowRecord(dialog, state, record);
   } else {
-    OldKey[0] = '\0';
     ApplyTypeLayout(dialog, CMD_APP);
   }
 }
@@ -290,14 +266,14 @@ class DialogPrompts final : public ValidationPrompts {
 
 const char* NullWhenEmpty(const char* text) { return text[0] != '\0' ? text : nullptr; }
 
-void LeaveDialog(HWND dialog, INT_PTR result) {
+void LeaveDialog(HWND dialog, CommandEditState* state, INT_PTR result) {
   DragAcceptFiles(dialog, FALSE);
-  ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), SavedKeyImeContext);
-  SavedKeyImeContext = nullptr;
+  ImmAssociateContext(GetDlgItem(dialog, IDC_KEY), state->savedKeyImeContext);
+  state->savedKeyImeContext = nullptr;
   EndDialog(dialog, result);
 }
 
-void EditOnOk(HWND dialog) {
+void EditOnOk(HWND dialog, CommandEditState* state) {
   FieldBuffer name, key, application, file;
   ReadField(dialog, IDC_NAME, COMMAND_NAME_LIMIT, &name);
   ReadField(dialog, IDC_KEY, COMMAND_KEY_LIMIT, &key);
@@ -310,16 +286,17 @@ void EditOnOk(HWND dialog) {
   fields.file = {file.text, file.length};
   fields.type = ComboSelection(dialog, IDC_TYPE);
   fields.operation = ComboSelection(dialog, IDC_OPERATION);
-  fields.isModify = EditIsModify == 1;
-  fields.oldKey = OldKey;
+  fields.isModify = state->request->row >= 0;
+  fields.oldKey = state->oldKey;
 
   // The launch keys of the rows, in row order: the rows, not the list's stale links, say
   // which commands exist.
-  int const rows = ListView_GetItemCount(CommandListView);
+  HWND const listView = state->request->listView;
+  int const rows = ListView_GetItemCount(listView);
   std::vector<const char*> keys;
   keys.reserve(rows > 0 ? static_cast<std::size_t>(rows) : 0);
   for (int row = 0; row < rows; ++row) {
-    const CommandRecord* record = RowRecord(CommandListView, row);
+    const CommandRecord* record = RowRecord(listView, row);
     keys.push_back(record ? record->key : nullptr);
   }
 
@@ -330,8 +307,8 @@ void EditOnOk(HWND dialog) {
                                            command.type, NullWhenEmpty(command.exe),
                                            NullWhenEmpty(command.file));
   if (record == nullptr) return;  // out of memory: the dialog stays open, nothing is lost
-  EditedRecord = record;
-  LeaveDialog(dialog, 1);
+  state->result->record = record;
+  LeaveDialog(dialog, state, EDIT_OK);
 }
 
 INT_PTR EditOnCommand(HWND dialog, WPARAM wParam) {
@@ -359,11 +336,32 @@ INT_PTR EditOnCommand(HWND dialog, WPARAM wParam) {
       return TRUE;
     }
     case IDOK:
-      EditOnOk(dialog);
+      if (CommandEditState* state = StateOf(dialog)) EditOnOk(dialog, state);
       return TRUE;
     case IDCANCEL:
-      LeaveDialog(dialog, 2);
+      if (CommandEditState* state = StateOf(dialog)) LeaveDialog(dialog, state, EDIT_CANCEL);
       return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      EditOnInitDialog(dialog, reinterpret_cast<CommandEditState*>(lParam));
+      return TRUE;
+    case WM_COMMAND:
+      return EditOnCommand(dialog, wParam);
+    case WM_DROPFILES:
+      return CommandEditOnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a second quick press on the icon starts a pick all the same
+      CommandEditOnButtonDown(dialog);
+      return FALSE;
+    case WM_LBUTTONUP:
+      CommandEditOnButtonUp(dialog);
+      return FALSE;
     default:
       return FALSE;
   }
@@ -383,24 +381,15 @@ void FillNameFromPath(HWND dialog, const char* path) {
   SetDlgItemTextA(dialog, IDC_NAME, text);
 }
 
-INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      EditOnInitDialog(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      return EditOnCommand(dialog, wParam);
-    case WM_DROPFILES:
-      return CommandEditOnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:  // a second quick press on the icon starts a pick all the same
-      CommandEditOnButtonDown(dialog);
-      return FALSE;
-    case WM_LBUTTONUP:
-      CommandEditOnButtonUp(dialog);
-      return FALSE;
-    default:
-      (void)lParam;
-      return FALSE;
-  }
+bool EditCommand(HWND owner, const CommandEditRequest& request, CommandEditResult* result) {
+  result->record = nullptr;
+  CommandEditState state = {&request, result, nullptr, {}};
+  INT_PTR const ended =
+      DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_COMMAND_EDIT), owner, CommandEditDialogProc,
+                      reinterpret_cast<LPARAM>(&state));
+  if (ended == EDIT_OK && result->record != nullptr) return true;
+  // Only OK leaves a record; whatever else ended the dialog stores nothing.
+  FreeCommandRecord(result->record);
+  result->record = nullptr;
+  return false;
 }

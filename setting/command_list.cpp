@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "command_rows.h"
+#include "command_types.h"
 #include "editor.h"
 #include "resource.h"
 #include "texts.h"
@@ -22,17 +23,6 @@ int const ICON_SIZE = 16;
 int const ICON_SLOT = 18;
 // Space between a column's edge and its text, as the list view leaves it for its labels.
 int const LABEL_MARGIN = 2;
-
-// Images of bitmap 110, by command type.
-int TypeImageIndex(int type) {
-  switch (type) {
-    case CMD_EMPTY_RECYCLE_BIN: return 0;
-    case CMD_EXIT_WINDOWS: return 1;
-    case CMD_SCREENSAVER: return 2;
-    case CMD_DESKTOP_FOLDER: return 3;
-    default: return -1;
-  }
-}
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
@@ -84,26 +74,26 @@ void DrawSystemIcon(HDC dc, const char* path, int x, int y) {
   if (images != nullptr) ImageList_Draw(images, info.iIcon, dc, x, y, ILD_TRANSPARENT);
 }
 
+// A row of a type outside the table shows no icon.
 void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at) {
-  if (record == nullptr) return;
+  const CommandTypeInfo* type = record ? CommandTypeOf(record->type) : nullptr;
+  if (type == nullptr) return;
   char path[PATH_BUFFER_SIZE];
-  switch (record->type) {
-    case CMD_APP:
+  switch (type->icon) {
+    case RowIcon::Program:
       ProgramIconPath(record, path);
       if (path[0] != '\0' && Exists(path)) DrawSystemIcon(dc, path, at.x, at.y);
       break;
-    case CMD_FOLDER:
+    case RowIcon::Folder:
       ExpandedOrAsIs(OrEmpty(record->file), path);
       DrawSystemIcon(dc, path, at.x, at.y);
       break;
-    case CMD_CONTROL:
+    case RowIcon::Launcher:
       DrawSystemIcon(dc, LauncherPath, at.x, at.y);
       break;
-    default: {
-      int const image = TypeImageIndex(record->type);
-      if (image >= 0) ImageList_Draw(typeImages, image, dc, at.x, at.y, ILD_TRANSPARENT);
+    case RowIcon::Picture:
+      ImageList_Draw(typeImages, type->picture, dc, at.x, at.y, ILD_TRANSPARENT);
       break;
-    }
   }
 }
 
@@ -221,9 +211,8 @@ void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace)
     ListView_InsertItem(listView, &item);
   }
   ListView_SetItemText(listView, index, COLUMN_NAME, const_cast<char*>(OrEmpty(record->name)));
-  if (record->type >= CMD_APP && record->type <= CMD_DESKTOP_FOLDER) {
-    ListView_SetItemText(listView, index, COLUMN_OPERATION,
-                         const_cast<char*>(OPERATION_TEXTS[record->type]));
+  if (const CommandTypeInfo* type = CommandTypeOf(record->type)) {
+    ListView_SetItemText(listView, index, COLUMN_OPERATION, const_cast<char*>(type->label));
   }
   ListView_SetItemText(listView, index, COLUMN_FILE, const_cast<char*>(OrEmpty(record->file)));
 }

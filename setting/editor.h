@@ -5,7 +5,8 @@
 //                        hand-over to the launcher
 //   settings_dialog.cpp  SettingsDialogProc: hot key, hide time, colours, position, commands
 //   command_list.cpp     the command list view: columns, rows, sorting, drawing
-//   command_edit_dialog.cpp  CommandEditDialogProc: one command's fields, choosers, OK
+//   command_edit_dialog.cpp  EditCommand: one command's fields, choosers, OK
+//   command_types.h      what each command type is: label, sub-operations, fields, icon, checks
 //   drop_and_pick.cpp    dropped files and shortcuts, the window pick
 //   validation.cpp       the window-free checks of an edited command
 //   command_rows.cpp     the list's window-free rules (comparison, shortening)
@@ -20,6 +21,24 @@
 #include "commands.h"
 #include "settings.h"
 #include "shared.h"
+
+// What the settings dialog ends with (its DialogBoxParamA result).
+INT_PTR const SETTINGS_OK = 1;      // OK: the settings and commands are saved
+INT_PTR const SETTINGS_CANCEL = 2;  // Cancel or close: nothing is saved
+// What the command edit dialog ends with.
+INT_PTR const EDIT_OK = 1;          // OK after the checks passed: a new record was made
+INT_PTR const EDIT_CANCEL = 2;      // Cancel, close, or a type list that could not be filled
+
+// What the settings dialog asks of the command edit dialog.
+struct CommandEditRequest {
+  HWND listView;  // the command list; the new launch key is checked against its rows' keys
+  int row;        // the row whose command is changed; -1 for a new command
+};
+
+// What the command edit dialog gives back.
+struct CommandEditResult {
+  CommandRecord* record;  // on OK the new record, owned by the caller from then on; else null
+};
 
 // The private message that takes the dialog out of the topmost band again after it was
 // brought to the front once at its start.
@@ -45,9 +64,6 @@ extern HIMAGELIST DragImage;        // bitmap 113: the position drag image, kept
 extern BOOL PositionDragActive;     // the position picture is being dragged
 extern POINT DragGrabOffset;        // where the picture was grabbed, in its client coordinates
 extern HCURSOR SavedCursor;         // cursor hidden by the drag; null outside one
-extern int EditIsModify;            // 1 while the command edit dialog changes a row
-extern int EditIndex;               // that row; -1 otherwise
-extern CommandRecord* EditedRecord; // the edit dialog's result; the settings dialog takes it
 extern int SortAscending;           // direction of the next header sort
 
 // settings_dialog.cpp
@@ -57,7 +73,9 @@ void ReadSettingsControls(HWND dialog);
 int HasControlCommand();
 
 // command_edit_dialog.cpp
-INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+// Runs the command edit dialog over owner for request; true, with result->record set, when the
+// user ended it with OK. The request and result travel to the dialog through its lParam.
+bool EditCommand(HWND owner, const CommandEditRequest& request, CommandEditResult* result);
 // Puts the base name of path, without its extension, into the name field when it is empty.
 void FillNameFromPath(HWND dialog, const char* path);
 

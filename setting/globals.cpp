@@ -17,7 +17,4 @@ HIMAGELIST DragImage = nullptr;
 BOOL PositionDragActive = FALSE;
 POINT DragGrabOffset = {};
 HCURSOR SavedCursor = nullptr;
-int EditIsModify = 0;
-int EditIndex = -1;
-CommandRecord* EditedRecord = nullptr;
 int SortAscending = 1;

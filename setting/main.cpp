@@ -12,9 +12,6 @@
 
 namespace {
 
-// The dialog box's results.
-INT_PTR const SETTINGS_OK = 1;
-
 // The extended combo box of the command edit dialog needs the newer control registration;
 // looked up at run time so that the editor also starts where the library lacks it.
 void InitialiseCommonControls() {

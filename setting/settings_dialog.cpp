@@ -59,43 +59,22 @@ bool FocusOpenEditDialog() {
   return true;
 }
 
-INT_PTR RunCommandEditDialog(HWND dialog) {
-  return DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_COMMAND_EDIT), dialog,
-                         CommandEditDialogProc, 0);
-}
-
-// Takes the record that the edit dialog left, if it produced one.
-CommandRecord* TakeEditedRecord(INT_PTR result) {
-  CommandRecord* record = EditedRecord;
-  EditedRecord = nullptr;
-  if (result != 1) {
-    FreeCommandRecord(record);
-    return nullptr;
-  }
-  return record;
-}
-
 void SettingsOnNew(HWND dialog) {
   if (FocusOpenEditDialog()) return;
-  CommandRecord* record = TakeEditedRecord(RunCommandEditDialog(dialog));
-  if (record == nullptr) return;
+  CommandEditResult result = {};
+  if (!EditCommand(dialog, CommandEditRequest{CommandListView, -1}, &result)) return;
   // Right below the first selected row, or at the top without a selection.
-  SetCommandRow(CommandListView, record, FirstSelectedRow(CommandListView) + 1, 0);
+  SetCommandRow(CommandListView, result.record, FirstSelectedRow(CommandListView) + 1, 0);
 }
 
 void SettingsOnModify(HWND dialog) {
   int const row = FirstSelectedRow(CommandListView);
   if (row == -1) return;
   if (FocusOpenEditDialog()) return;
-  EditIsModify = 1;
-  EditIndex = row;
-  INT_PTR const result = RunCommandEditDialog(dialog);
-  EditIndex = -1;
-  EditIsModify = 0;
-  CommandRecord* record = TakeEditedRecord(result);
-  if (record == nullptr) return;
+  CommandEditResult result = {};
+  if (!EditCommand(dialog, CommandEditRequest{CommandListView, row}, &result)) return;
   FreeCommandRecord(RowRecord(CommandListView, row));
-  SetCommandRow(CommandListView, record, row, 1);
+  SetCommandRow(CommandListView, result.record, row, 1);
 }
 
 void SettingsOnDelete(HWND dialog) {
@@ -122,12 +101,12 @@ void SettingsOnOk(HWND dialog) {
           IDOK) {
     return;
   }
-  EndDialog(dialog, 1);
+  EndDialog(dialog, SETTINGS_OK);
 }
 
 void SettingsOnCancel(HWND dialog) {
   RelinkCommandListFromRows(CommandListView);
-  EndDialog(dialog, 2);
+  EndDialog(dialog, SETTINGS_CANCEL);
 }
 
 INT_PTR SettingsOnCommand(HWND dialog, WPARAM wParam) {

@@ -55,14 +55,19 @@ inline constexpr const char* HIDE_TIME_TEXTS[] = {
     "起動前", "起動後すぐ", "起動後１秒後", "起動後２秒後", "起動後３秒後",
 };
 
-// Command list: column titles by column index, and operation texts by command type.
+// Command list: column titles by column index.
 inline constexpr const char* COLUMN_TITLES[] = {
     "キー", "名前", "オペレーション", "ファイル/フォルダ",
 };
-inline constexpr const char* OPERATION_TEXTS[] = {
-    "アプリケーション起動", "フォルダオープン", "WINDOWS の終了", "スクリーンセーバ起動",
-    "Pimbo 制御", "ごみ箱を空にする", "デスクトップにフォルダ作成",
-};
+// The command types as the type list and the list's operation column name them (the table in
+// command_types.h puts each with its type).
+inline constexpr char APP_TYPE_TEXT[] = "アプリケーション起動";
+inline constexpr char FOLDER_TYPE_TEXT[] = "フォルダオープン";
+inline constexpr char EXIT_WINDOWS_TYPE_TEXT[] = "WINDOWS の終了";
+inline constexpr char SCREENSAVER_TYPE_TEXT[] = "スクリーンセーバ起動";
+inline constexpr char CONTROL_TYPE_TEXT[] = "Pimbo 制御";
+inline constexpr char EMPTY_RECYCLE_BIN_TYPE_TEXT[] = "ごみ箱を空にする";
+inline constexpr char DESKTOP_FOLDER_TYPE_TEXT[] = "デスクトップにフォルダ作成";
 inline constexpr char ELLIPSIS[] = "...";
 inline constexpr char SYSTEM_ICON_PROBE_PATH[] = "C:\\";
 
@@ -115,14 +120,16 @@ inline constexpr char OPERATION_CODE_FORMAT[] = "%d";
 // ---- The command edit dialog.
 inline constexpr char COMBO_FAILED_TEXT[] = "コンボボックスの初期化に失敗しました。";
 inline constexpr char COMBO_FAILED_CAPTION[] = "Error";
-// Labels of the two operand fields, by command type; an empty label hides nothing, it only
-// says that the type has no such operand.
-inline constexpr const char* FIRST_OPERAND_LABELS[] = {
-    "アプリケーション", "オープンタイプ", "終了方法", "", "Pimbo 動作", "", "フォルダ名",
-};
-inline constexpr const char* SECOND_OPERAND_LABELS[] = {
-    "開くファイル", "開くフォルダ", "", "", "", "", "",
-};
+// Labels of the two operand fields (command_types.h says which type shows which); the empty
+// label hides nothing, it only says that the type has no such operand.
+inline constexpr char APPLICATION_LABEL[] = "アプリケーション";
+inline constexpr char OPEN_TYPE_LABEL[] = "オープンタイプ";
+inline constexpr char EXIT_METHOD_LABEL[] = "終了方法";
+inline constexpr char CONTROL_ACTION_LABEL[] = "Pimbo 動作";
+inline constexpr char FOLDER_NAME_LABEL[] = "フォルダ名";
+inline constexpr char OPEN_FILE_LABEL[] = "開くファイル";
+inline constexpr char OPEN_FOLDER_LABEL[] = "開くフォルダ";
+inline constexpr char NO_OPERAND_LABEL[] = "";
 // Sub-operations, by item index (the number stored in "command exe").
 inline constexpr const char* FOLDER_OPERATION_TEXTS[] = {"オープン", "エクスプローラ"};
 inline constexpr const char* EXIT_OPERATION_TEXTS[] = {

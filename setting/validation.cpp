@@ -1,5 +1,5 @@
 // The command edit dialog's checks on OK: name and launch key, launch-key conflicts with the
-// list, and the operands that each command type stores.
+// list, and the operands that each command type stores (its checks in command_types.h).
 #include "validation.h"
 
 #include <cstdio>
@@ -22,9 +22,6 @@ static_assert(sizeof KEY_MAKES_OTHER_UNUSABLE_FORMAT + INSERT_LIMIT <= MESSAGE_S
 static_assert(sizeof KEY_UNUSABLE_BECAUSE_FORMAT + INSERT_LIMIT <= MESSAGE_SIZE);
 static_assert(sizeof KEY_DUPLICATE_FORMAT + INSERT_LIMIT <= MESSAGE_SIZE);
 static_assert(sizeof NOT_A_FOLDER_FORMAT + INSERT_LIMIT <= MESSAGE_SIZE);
-
-// Number of entries in the sub-operation list of each command type (none for the others).
-constexpr int OPERATION_COUNTS[] = {0, 2, 4, 0, 4, 0, 0};
 
 bool Refuse(ValidationPrompts& prompts, const char* text,
             ValidationBox box = ValidationBox::Error) {
@@ -140,9 +137,10 @@ bool CheckKeyConflicts(const char* key, const char* oldKey,
 
 // The chosen sub-operation as the exe value. An index outside the type's list would store a
 // code that the launcher ignores, so it counts as no choice.
-bool WriteOperation(const CommandFields& fields, ValidationPrompts& prompts,
-                    ValidatedCommand* out) {
-  if (fields.operation < 0 || fields.operation >= OPERATION_COUNTS[fields.type]) {
+bool WriteOperation(const CommandTypeInfo& type, const CommandFields& fields,
+                    ValidationPrompts& prompts, ValidatedCommand* out) {
+  if (fields.operation < 0 ||
+      static_cast<std::size_t>(fields.operation) >= type.operations.size()) {
     return Refuse(prompts, CHOOSE_FROM_LIST_TEXT);
   }
   std::snprintf(out->exe, sizeof out->exe, OPERATION_CODE_FORMAT, fields.operation);
@@ -171,44 +169,48 @@ bool CheckFolderExists(const char* folder, ValidationPrompts& prompts) {
   return prompts.Warn(message);
 }
 
-// Only the fields that the type stores are checked and read: the others are hidden and
-// whatever they hold is dropped.
-bool CheckOperands(const CommandFields& fields, ValidationPrompts& prompts,
-                   ValidatedCommand* out) {
-  switch (fields.type) {
-    case CMD_APP:
-      return ReadCheckedField(fields.application, OPERAND_LIMIT, APPLICATION_TOO_LONG_TEXT,
-                              out->exe, prompts) &&
-             ReadCheckedField(fields.file, OPERAND_LIMIT, FILE_TOO_LONG_TEXT, out->file,
-                              prompts) &&
-             (out->exe[0] != '\0' || out->file[0] != '\0' ||
-              Refuse(prompts, APPLICATION_OR_FILE_MISSING_TEXT));
-    case CMD_FOLDER:
-      return WriteOperation(fields, prompts, out) &&
-             ReadFolderField(fields.file, prompts, out->file) &&
-             CheckFolderExists(out->file, prompts);
-    case CMD_EXIT_WINDOWS:
-    case CMD_CONTROL:
-      return WriteOperation(fields, prompts, out);
-    case CMD_SCREENSAVER:
-    case CMD_EMPTY_RECYCLE_BIN:
-      return true;
-    case CMD_DESKTOP_FOLDER:
-      // The desktop folder's name is edited in the application field and stored as the file.
-      if (!ReadFolderField(fields.application, prompts, out->file)) {
-        return false;
-      }
-      if (FindForbiddenFolderChar(out->file) != nullptr) {
-        return Refuse(prompts, FOLDER_NAME_CHARACTERS_TEXT, ValidationBox::CharacterError);
-      }
-      return true;
-    default:
-      // No type chosen: a record of it would do nothing when run.
-      return Refuse(prompts, CHOOSE_FROM_LIST_TEXT);
+// CHECK_PROGRAM_OR_FILE: the program and the file or parameters, one of them at least.
+bool ReadProgramOrFile(const CommandFields& fields, ValidationPrompts& prompts,
+                       ValidatedCommand* out) {
+  return ReadCheckedField(fields.application, OPERAND_LIMIT, APPLICATION_TOO_LONG_TEXT,
+                          out->exe, prompts) &&
+         ReadCheckedField(fields.file, OPERAND_LIMIT, FILE_TOO_LONG_TEXT, out->file, prompts) &&
+         (out->exe[0] != '\0' || out->file[0] != '\0' ||
+          Refuse(prompts, APPLICATION_OR_FILE_MISSING_TEXT));
+}
+
+// CHECK_FOLDER_TO_OPEN: the folder in the file field.
+bool ReadFolderToOpen(const CommandFields& fields, ValidationPrompts& prompts,
+                      ValidatedCommand* out) {
+  return ReadFolderField(fields.file, prompts, out->file) &&
+         CheckFolderExists(out->file, prompts);
+}
+
+// CHECK_NEW_FOLDER_NAME: the desktop folder's name, edited in the application field and stored
+// as the file.
+bool ReadNewFolderName(const CommandFields& fields, ValidationPrompts& prompts,
+                       ValidatedCommand* out) {
+  if (!ReadFolderField(fields.application, prompts, out->file)) {
+    return false;
   }
+  if (FindForbiddenFolderChar(out->file) != nullptr) {
+    return Refuse(prompts, FOLDER_NAME_CHARACTERS_TEXT, ValidationBox::CharacterError);
+  }
+  return true;
 }
 
 }  // namespace
+
+// Only the fields that the type's checks name are checked and read: the others are hidden and
+// whatever they hold is dropped.
+bool CheckOperands(const CommandTypeInfo& type, const CommandFields& fields,
+                   ValidationPrompts& prompts, ValidatedCommand* out) {
+  unsigned const checks = type.checks;
+  return (!(checks & CHECK_OPERATION) || WriteOperation(type, fields, prompts, out)) &&
+         (!(checks & CHECK_PROGRAM_OR_FILE) || ReadProgramOrFile(fields, prompts, out)) &&
+         (!(checks & CHECK_FOLDER_TO_OPEN) || ReadFolderToOpen(fields, prompts, out)) &&
+         (!(checks & CHECK_NEW_FOLDER_NAME) || ReadNewFolderName(fields, prompts, out));
+}
 
 bool ValidateCommand(const CommandFields& fields, std::span<const char* const> listKeys,
                      ValidationPrompts& prompts, ValidatedCommand* out) {
@@ -239,5 +241,10 @@ bool ValidateCommand(const CommandFields& fields, std::span<const char* const> l
   if (!CheckKeyConflicts(out->key, oldKey, listKeys, prompts)) {
     return false;
   }
-  return CheckOperands(fields, prompts, out);
+  const CommandTypeInfo* type = CommandTypeOf(fields.type);
+  if (type == nullptr) {
+    // No type chosen: a record of it would do nothing when run.
+    return Refuse(prompts, CHOOSE_FROM_LIST_TEXT);
+  }
+  return CheckOperands(*type, fields, prompts, out);
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <span>
 
+#include "command_types.h"
 #include "commands.h"
 
 // The text of one edit field: text is what the dialog read (at most the field's limit is used;
@@ -23,7 +24,7 @@ struct CommandFields {
   FieldText file;         // file field: file or parameters, or the folder to open
   int type;               // type combo selection: a CommandType, -1 when nothing is chosen
   int operation;          // sub-operation combo selection, -1 when nothing is chosen
-  bool isModify;          // EditIsModify: an existing command is being changed
+  bool isModify;          // an existing command is being changed
   const char* oldKey;     // launch key of that command (null or empty for a new one)
 };
 
@@ -71,3 +72,8 @@ class ValidationPrompts {
 // *out filled, when the command may be stored; false (and *out unspecified) otherwise.
 bool ValidateCommand(const CommandFields& fields, std::span<const char* const> listKeys,
                      ValidationPrompts& prompts, ValidatedCommand* out);
+// The operand checks of type (its OperandCheck flags, in their order) on fields, with the
+// values they store written into out->exe and out->file. ValidateCommand runs them with the
+// entry of the chosen type after the name and launch-key checks.
+bool CheckOperands(const CommandTypeInfo& type, const CommandFields& fields,
+                   ValidationPrompts& prompts, ValidatedCommand* out);

@@ -219,6 +219,56 @@ TEST(Operands, ValuesPerType) {
   }
 }
 
+// The operand checks come from the type's entry: with nothing typed and nothing chosen, each
+// type stops at the message of its first check, and a type without checks stores no operand.
+TEST(Operands, EachTypeIsCheckedAsItsEntrySays) {
+  for (const CommandTypeInfo& info : COMMAND_TYPES) {
+    Dialog dialog;
+    dialog.type = info.type;
+    std::string box;
+    if (info.checks & CHECK_OPERATION) {
+      box = Error(CHOOSE_FROM_LIST_TEXT);
+    } else if (info.checks & CHECK_PROGRAM_OR_FILE) {
+      box = Error(APPLICATION_OR_FILE_MISSING_TEXT);
+    } else if (info.checks & (CHECK_FOLDER_TO_OPEN | CHECK_NEW_FOLDER_NAME)) {
+      box = Error(FOLDER_MISSING_TEXT);
+    }
+    EXPECT_EQ(dialog.Ok(), box.empty()) << "type " << info.type;
+    EXPECT_EQ(dialog.prompts.shown, BoxesOf(box)) << "type " << info.type;
+    // The last sub-operation of the list is the last one taken.
+    if (info.checks == CHECK_OPERATION) {
+      int const count = static_cast<int>(info.operations.size());
+      for (int operation : {count - 1, count}) {
+        Dialog chosen;
+        chosen.type = info.type;
+        chosen.operation = operation;
+        EXPECT_EQ(chosen.Ok(), operation < count) << "type " << info.type;
+        if (operation < count) EXPECT_EQ(chosen.out.exe, std::to_string(operation));
+      }
+    }
+  }
+}
+
+// An entry's checks and list are what the checks read, whichever type number it carries.
+TEST(Operands, ChecksFollowTheEntryNotTheTypeNumber) {
+  const char* const three[] = {"a", "b", "c"};
+  CommandTypeInfo entry = COMMAND_TYPES[CMD_SCREENSAVER];
+  entry.operations = three;
+  entry.checks = CHECK_OPERATION | CHECK_NEW_FOLDER_NAME;
+  ScriptedPrompts prompts;
+  ValidatedCommand out{};
+  CommandFields fields{{"n", 1}, {"k", 1}, {"work", 4}, {"x", 1}, CMD_SCREENSAVER, 2, false, ""};
+  EXPECT_TRUE(CheckOperands(entry, fields, prompts, &out));
+  EXPECT_STREQ(out.exe, "2");
+  EXPECT_STREQ(out.file, "work");
+  EXPECT_TRUE(prompts.shown.empty());
+
+  fields.application = {"a|b", 3};
+  EXPECT_FALSE(CheckOperands(entry, fields, prompts, &out));
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_TRUE(prompts.shown[0].starts_with("char:"));
+}
+
 TEST(Operands, FolderIsLookedUpExpandedAndStoredAsTyped) {
   setenv("PIMBO_VALIDATION_DIR", "C:\\Tools", 1);
   setenv("PIMBO_VALIDATION_LONG", std::string(300, 'L').c_str(), 1);
