@@ -70,3 +70,37 @@ function(pimbo_manifest target name description)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/app.manifest.in
                  ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest @ONLY)
 endfunction()
+
+# pimbo_library_twin(library suffix options...): a copy of one of our static libraries, named
+# <library>_<suffix>, built from the library's own sources and include directories with the
+# compile options given instead of the tree's; the libraries it links get twins of their own.
+# The benchmarks measure optimised code without the sanitizers, and the fuzzer needs coverage
+# of the code it drives; neither keeps a source list of its own.
+function(pimbo_library_twin library suffix)
+  set(twin ${library}_${suffix})
+  if(TARGET ${twin})
+    return()
+  endif()
+  get_target_property(directory ${library} SOURCE_DIR)
+  get_target_property(sources ${library} SOURCES)
+  set(paths)
+  foreach(source IN LISTS sources)
+    if(NOT IS_ABSOLUTE ${source})
+      set(source ${directory}/${source})
+    endif()
+    list(APPEND paths ${source})
+  endforeach()
+  add_library(${twin} STATIC EXCLUDE_FROM_ALL ${paths})
+  get_target_property(includes ${library} INCLUDE_DIRECTORIES)
+  get_target_property(interface ${library} INTERFACE_INCLUDE_DIRECTORIES)
+  target_include_directories(${twin} PRIVATE ${includes} INTERFACE ${interface})
+  set_target_properties(${twin} PROPERTIES COMPILE_OPTIONS "${ARGN}")
+  pimbo_target_defaults(${twin})
+  get_target_property(links ${library} LINK_LIBRARIES)
+  if(links)
+    foreach(link IN LISTS links)
+      pimbo_library_twin(${link} ${suffix} ${ARGN})
+      target_link_libraries(${twin} PUBLIC ${link}_${suffix})
+    endforeach()
+  endif()
+endfunction()

@@ -32,19 +32,6 @@ void CopyBytes(char* destination, const char* source, std::size_t n) {
   }
 }
 
-bool CopyTextWhole(char* destination, std::size_t size, const char* source) {
-  if (size == 0) {
-    return false;
-  }
-  std::size_t length = std::strlen(source);
-  if (length + 1 > size) {
-    destination[0] = '\0';
-    return false;
-  }
-  std::memcpy(destination, source, length + 1);
-  return true;
-}
-
 bool ChooseFreeFolderPath(const char* folder, const char* name, char* out, std::size_t size,
                           PathExistsFunction exists, void* context) {
   if (size == 0) {

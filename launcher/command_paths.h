@@ -1,5 +1,5 @@
-// Window-free path helpers of the command runner: a trailing backslash, whole-text copies,
-// and the choice of a free folder name.
+// Window-free path helpers of the command runner: a trailing backslash, byte copies, and the
+// choice of a free folder name (whole-text copies are CopyTextWhole of shared.h).
 #pragma once
 
 #include <cstddef>
@@ -15,10 +15,6 @@ int EnsureTrailingBackslash(char* path, std::size_t size);
 
 // Copies exactly n bytes and adds no terminator.
 void CopyBytes(char* destination, const char* source, std::size_t n);
-
-// Copies source into destination (size bytes) only when all of it fits with its terminator.
-// Returns false and leaves destination empty otherwise (or does nothing when size is 0).
-bool CopyTextWhole(char* destination, std::size_t size, const char* source);
 
 // Tells whether a path names something that exists; context is passed through.
 using PathExistsFunction = bool (*)(const char* path, void* context);

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "launcher.h"
 #include "system_calls.h"

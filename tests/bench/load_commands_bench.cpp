@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "profile.h"
 

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "configuration.h"
 #include "profile.h"
-#include "settings.h"
+#include "settings_win.h"
 #include "win_files.h"
 
 namespace {

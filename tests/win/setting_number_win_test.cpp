@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "profile.h"
 #include "setting_number_cases.h"
-#include "settings.h"
+#include "settings_win.h"
 #include "startup_rules.h"
 #include "win_files.h"
 

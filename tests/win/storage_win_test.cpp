@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "configuration.h"
 #include "platform.h"
 #include "profile.h"
 #include "settings.h"

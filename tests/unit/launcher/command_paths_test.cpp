@@ -38,14 +38,6 @@ TEST(EnsureTrailingBackslash, AppendsOnlyWhereOneIsMissingAndFits) {
   EXPECT_STREQ(full, "C:\\abcd");
 }
 
-TEST(CopyTextWhole, CopiesAllOrNothing) {
-  char buffer[6] = "old";
-  EXPECT_TRUE(CopyTextWhole(buffer, sizeof buffer, "12345"));
-  EXPECT_STREQ(buffer, "12345");
-  EXPECT_FALSE(CopyTextWhole(buffer, sizeof buffer, "123456"));
-  EXPECT_STREQ(buffer, "");
-}
-
 // A folder on which paths are "created" by adding them to a set.
 struct FakeFolder {
   std::set<std::string> existing;

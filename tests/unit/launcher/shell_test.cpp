@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "setting_number_cases.h"
 #include "shared.h"

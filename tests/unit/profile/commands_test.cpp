@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "looked_up_commands.h"
 #include "profile.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "configuration.h"
 #include "profile.h"

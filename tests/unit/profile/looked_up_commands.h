@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "command_walk.h"
 #include "commands.h"
 #include "profile.h"
 #include "setting_number.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "configuration.h"
 #include "profile.h"
 #include "test_files.h"
 

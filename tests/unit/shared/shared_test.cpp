@@ -92,6 +92,18 @@ TEST(FormatDirectoryPath, WritesOnlyWholePaths) {
   EXPECT_FALSE(FormatDirectoryPath("C:\\", INI_FILE_FORMAT, out, 0));
 }
 
+TEST(CopyTextWhole, CopiesAllOrNothing) {
+  char buffer[6] = "old";
+  EXPECT_TRUE(CopyTextWhole(buffer, sizeof buffer, "12345"));
+  EXPECT_STREQ(buffer, "12345");
+  EXPECT_FALSE(CopyTextWhole(buffer, sizeof buffer, "123456"));
+  EXPECT_STREQ(buffer, "");
+  // No room at all: nothing is written, not even the terminator.
+  buffer[0] = 'x';
+  EXPECT_FALSE(CopyTextWhole(buffer, 0, ""));
+  EXPECT_EQ(buffer[0], 'x');
+}
+
 TEST(FindForbiddenFolderChar, FindsTheFirstSeparatorOrWildcard) {
   for (const char* name : {"\\x", "a/b", "C:x", "a,b", "a;b", "a*", "a?", "\"a", "<a", "a>",
                            "a|b"}) {

@@ -1,5 +1,5 @@
-// The parser of the reading half (profile.cpp), for the layers above it and the fuzzer; not
-// for use outside profile/.
+// The parser of the reading half (profile.cpp), for the fuzzer that drives it directly;
+// private to ini/.
 #pragma once
 
 #include <cstddef>

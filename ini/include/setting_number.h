@@ -1,7 +1,8 @@
 // How the platform's profile reader (GetPrivateProfileIntA) makes a number of a settings key's
 // value, as inline rules that the launcher's one pass and the library's getter both follow, so
 // that pimbo.ini's settings read as the same numbers whichever program reads them. Builds on
-// the host too.
+// the host too. Public to ini/ for those who read a settings key without the model:
+// config/'s one pass and the launcher's start-up rules (launcher/startup_rules.cpp).
 //
 // The reader first gets the value as text into a buffer of 30 characters, then converts that
 // text; a key whose text comes out empty gives the default. Measured under Wine 8 (code page

@@ -3,7 +3,7 @@
 
 #include "commands.h"
 #include "profile.h"
-#include "settings.h"
+#include "settings_win.h"
 
 void LoadSettings(const char* iniPath, Settings* settings) {
   Settings defaults{};

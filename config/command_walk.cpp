@@ -1,13 +1,13 @@
 // The command records with their texts in one block each, the walk over a section's keys
-// that both readers of the commands build on, the launcher's one pass over the file's text, and
-// the linking and freeing of lists. Nothing here needs the profile model, so the launcher
-// carries none.
+// that both readers of the commands build on, and the launcher's one pass over the file's text.
+// Nothing here needs the profile model, so the launcher carries none.
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "command_walk.h"
+#include "command_walk_internal.h"
 #include "commands.h"
 #include "platform.h"
 #include "profile_text.h"  // the model's rules for lines, names and values
@@ -17,8 +17,6 @@
 using namespace command_walk;
 
 namespace {
-
-TextSpan SpanOf(const char* text) { return TextSpan{text, text ? std::strlen(text) : 0}; }
 
 // Bytes that span takes in a record's block: its text and a NUL, or none for a null span.
 std::size_t BlockBytes(TextSpan span) { return span.text ? span.length + 1 : 0; }
@@ -330,45 +328,4 @@ void LoadLauncherProfile(const char* iniPath, SettingText* settings, int setting
   // A missing or unreadable file reads as an empty one; so does one without the memory.
   if (iniPath) PlatformReadFile(iniPath, &text);
   LoadLauncherProfileFromText(text, settings, settingCount, list);
-}
-
-void FreeCommandList(CommandList* list) {
-  if (!list) return;
-  CommandRecord* record = list->block ? nullptr : list->head;
-  PlatformFree(list->block);
-  list->block = nullptr;
-  while (record) {
-    CommandRecord* next = record->next;
-    FreeCommandRecord(record);
-    record = next;
-  }
-  list->head = nullptr;
-  list->tail = nullptr;
-  list->count = 0;
-}
-
-CommandRecord* NewCommandRecord(const char* name, const char* key, std::int32_t type,
-                                const char* exe, const char* file) {
-  return BuildRecord(SpanOf(name), SpanOf(key), type, SpanOf(exe), SpanOf(file));
-}
-
-void FreeCommandRecord(CommandRecord* record) {
-  PlatformFree(record);  // its texts live in the same block
-}
-
-void AppendCommandRecord(CommandList* list, CommandRecord* record) {
-  record->prev = list->tail;
-  record->next = nullptr;
-  if (list->tail)
-    list->tail->next = record;
-  else
-    list->head = record;
-  list->tail = record;
-  ++list->count;
-}
-
-void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list) {
-  if (!list) return;
-  *list = CommandList{};
-  for (int i = 0; i < count; ++i) AppendCommandRecord(list, records[i]);
 }

@@ -1,6 +1,6 @@
-// What both readers of the commands share (command_walk.cpp): records built with their texts
-// in one block, and the walk that takes the first key of each command field. Not for use
-// outside profile/.
+// What both readers of the commands and the record life cycle share (command_walk.cpp):
+// records built with their texts in one block, and the walk that takes the first key of each
+// command field. Private to config/.
 #pragma once
 
 #include <cstddef>

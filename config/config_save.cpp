@@ -7,7 +7,6 @@
 #include "configuration.h"
 #include "platform.h"
 #include "profile.h"
-#include "profile_model.h"
 
 namespace {
 
@@ -48,11 +47,7 @@ void LoadConfiguration(const char* iniPath, const Settings& defaults, Settings* 
   if (list) LoadCommandsFromProfile(list, CommandReader::Editor);
   if (file) {
     *file = ConfigurationFile{};
-    if (CurrentProfile) {
-      file->encoding = CurrentProfile->encoding;
-      file->keptCharacters = CurrentProfile->standIns.Count();
-      file->complete = CurrentProfile->complete;
-    }
+    ProfileGetFileForm(&file->encoding, &file->keptCharacters, &file->complete);
   }
   ProfileFree();
 }
@@ -60,7 +55,9 @@ void LoadConfiguration(const char* iniPath, const Settings& defaults, Settings* 
 ConfigurationSave SaveConfiguration(const char* iniPath, const Settings* settings,
                                     const CommandList& list) {
   if (!iniPath || !LoadForSaving(iniPath)) return CONFIGURATION_NOT_SAVED;
-  if (CurrentProfile && !CurrentProfile->complete) {
+  bool complete = true;
+  ProfileGetFileForm(nullptr, nullptr, &complete);
+  if (!complete) {
     ProfileFree();
     return CONFIGURATION_WOULD_LOSE;
   }

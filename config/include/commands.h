@@ -1,9 +1,10 @@
 // The layout of pimbo.ini: section and key names, the settings' defaults, the command types
-// and operation codes, and the CommandRecord list that both programs build from the file.
+// and operation codes, and the CommandRecord list that both programs build from the file:
+// its loading through the profile model (commands.cpp) and the life cycle of its records
+// (command_records.cpp). The launcher's one pass is command_walk.h; saving, configuration.h.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 // Sections and keys.
 inline constexpr char SETTINGS_SECTION[] = "settings";
@@ -117,32 +118,6 @@ void LoadCommands(const char* iniPath, CommandList* list, CommandReader reader);
 // model there are no commands.
 void LoadCommandsFromProfile(CommandList* list, CommandReader reader);
 
-// One "settings" key that the launcher reads with its commands: buffer (size bytes) receives
-// the text that the platform's profile reader converts to the key's number (ProfileSettingText
-// of setting_number.h: blanks and a matched pair of quotes dropped, 29 characters), cut to
-// size - 1 bytes, and length its length. Length 0, for an empty text as for a missing key,
-// means the key's default applies; found tells a key that is there from a missing one.
-struct SettingText {
-  const char* key;
-  char* buffer;
-  int size;
-  int length;
-  bool found;
-};
-
-// The launcher's start-up read: the keys settings[0..settingCount) of section "settings" and
-// the commands, as CommandReader::Launcher holds them, onto *list (which must be empty; null
-// reads only the keys), in one pass over the text of the file at iniPath, converted to code
-// page 932 first when it is UTF-8 or UTF-16. It builds no profile model, yet finds every key
-// as ProfileLoad with its lookups and LoadCommandsFromProfile find it; the settings' texts are
-// those ProfileGetSettingInt converts. A missing or unreadable file reads as an empty one.
-// Without the memory for the walk over the commands, there are no commands.
-void LoadLauncherProfile(const char* iniPath, SettingText* settings, int settingCount,
-                         CommandList* list);
-// The same from the file's bytes.
-void LoadLauncherProfileFromText(std::string_view bytes, SettingText* settings, int settingCount,
-                                 CommandList* list);
-
 // Releases every record of *list and its texts (its block, or each record from the head);
 // leaves *list empty.
 void FreeCommandList(CommandList* list);
@@ -162,8 +137,3 @@ void AppendCommandRecord(CommandList* list, CommandRecord* record);
 // Makes *list hold records[0..count) in array order: head, tail, prev, next and count set,
 // nothing allocated or freed (count 0 gives an empty list).
 void LinkCommandRecords(CommandRecord* const* records, int count, CommandList* list);
-
-// Editor: writes the list, head to tail, and "command count" into the file at iniPath,
-// keeping everything else the file holds (lives in config_save.cpp). Null texts are written
-// as empty ones. Returns the result of the save (callers may ignore it).
-int SaveCommands(const char* iniPath, const CommandList& list);

@@ -1,6 +1,7 @@
 // How the profile library reads the text of a file: the lines, the names and the values, as
 // inline rules that both the model's parser and the launcher's one-pass reader follow, so that
-// the two cannot read one file in two ways. Not for use outside profile/.
+// the two cannot read one file in two ways. Public to ini/ for that one user: config/'s
+// command_walk.cpp (and the unit tests of the rules); nothing else reads lines on its own.
 #pragma once
 
 #include <cstddef>

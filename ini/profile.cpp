@@ -158,6 +158,14 @@ int ProfileGetSettingInt(const char* section, const char* key, int defaultValue,
 
 void ProfileFree() { CurrentProfile.reset(); }
 
+int ProfileGetFileForm(ProfileEncoding* encoding, std::size_t* keptCharacters, bool* complete) {
+  if (!CurrentProfile) return 0;
+  if (encoding) *encoding = CurrentProfile->encoding;
+  if (keptCharacters) *keptCharacters = CurrentProfile->standIns.Count();
+  if (complete) *complete = CurrentProfile->complete;
+  return 1;
+}
+
 int ProfileForEachKey(const char* section, ProfileKeyVisitor visit, void* context) {
   int s = ProfileFindSection(section);
   if (s < 0 || !visit) return 0;

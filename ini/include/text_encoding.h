@@ -1,6 +1,7 @@
 // The encodings in which users' editors leave pimbo.ini, and the one conversion of its bytes to
 // the code page 932 text that every reader of the file works on (and back, for the editor's
-// save). Not for use outside profile/.
+// save). Public to ini/ for config/: its one pass (command_walk.cpp) converts the file itself,
+// and configuration.h tells the editor which encoding it read; nothing else converts.
 //
 // A file is read as one of these:
 //   - UTF-16, little or big endian, when it starts with the matching byte-order mark;

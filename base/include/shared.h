@@ -1,6 +1,7 @@
 // What both programs need that needs no window of its own: the names they share, stepping
-// through code page 932 text, building the paths beside the programs, the rule for desktop
-// folder names, expanding environment references, and centring a window on the desktop.
+// through code page 932 text, building the paths beside the programs, copying a text whole or
+// not at all, the rule for desktop folder names, expanding environment references, and
+// centring a window on the desktop.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,11 @@ bool FormatDirectoryPath(const char* directory, const char* format, char* out, s
 // The same with the first directoryLength bytes of directory (which need not end there).
 bool FormatDirectoryPath(const char* directory, std::size_t directoryLength, const char* format,
                          char* out, std::size_t size);
+
+// Copies source into destination (size bytes) only when all of it fits with its terminator.
+// Returns false and leaves destination empty otherwise (or does nothing when size is 0): a cut
+// path would name some other file.
+bool CopyTextWhole(char* destination, std::size_t size, const char* source);
 
 // The rule for the names of folders created on the desktop: none of \ / : , ; * ? " < > | may
 // stand in one (a name such as "..\x" would reach out of the desktop). Double-byte characters

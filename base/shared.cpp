@@ -1,5 +1,6 @@
 // The window-free helpers both programs share: code page 932 stepping, paths beside the
-// programs, the desktop folder name rule, centring, and (host build) environment expansion.
+// programs, whole-text copies, the desktop folder name rule, centring, and (host build)
+// environment expansion.
 #include "shared.h"
 
 #include <cstdlib>
@@ -74,6 +75,19 @@ bool FormatDirectoryPath(const char* directory, std::size_t directoryLength, con
 bool FormatDirectoryPath(const char* directory, const char* format, char* out, std::size_t size) {
   std::size_t const length = directory != nullptr ? std::strlen(directory) : 0;
   return FormatDirectoryPath(directory, length, format, out, size);
+}
+
+bool CopyTextWhole(char* destination, std::size_t size, const char* source) {
+  if (size == 0) {
+    return false;
+  }
+  std::size_t length = std::strlen(source);
+  if (length + 1 > size) {
+    destination[0] = '\0';
+    return false;
+  }
+  std::memcpy(destination, source, length + 1);
+  return true;
 }
 
 const char* FindForbiddenFolderChar(const char* name) {

@@ -1,5 +1,6 @@
-// The editor's whole-file reading and saving of pimbo.ini: the settings keys and the command
-// list through one profile model, and a save that replaces the file in one step.
+// The editor's whole-file reading and saving of pimbo.ini (config_save.cpp): the settings
+// keys and the command list through one profile model, and a save that replaces the file in
+// one step.
 #pragma once
 
 #include <cstddef>
@@ -35,3 +36,8 @@ enum ConfigurationSave {
 // encoding. A failure anywhere leaves the old file byte for byte.
 ConfigurationSave SaveConfiguration(const char* iniPath, const Settings* settings,
                                     const CommandList& list);
+
+// Editor: writes the list, head to tail, and "command count" into the file at iniPath,
+// keeping everything else the file holds. Null texts are written as empty ones. Returns the
+// result of the save (callers may ignore it).
+int SaveCommands(const char* iniPath, const CommandList& list);

@@ -13,13 +13,11 @@
 #include <thread>
 
 #include "platform.h"
-#include "storage_fault.h"
+#include "storage_step.h"  // the seam that tests use to make a step fail
 
 namespace {
 
-StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
-unsigned InjectedTimes = 0;                       // strikes left (STORAGE_FAULT_LASTING: no end)
-unsigned TempCounter = 0;                         // varies the temporary names of one process
+unsigned TempCounter = 0;  // varies the temporary names of one process
 
 // How long a save waits out a refusal, and the pause between its attempts: the rule of the
 // Windows side, where a reader holding the file for a moment refuses its replacement. Linux
@@ -29,14 +27,6 @@ constexpr std::chrono::milliseconds RETRY_STEP{50};
 
 // Bounded size of a temporary path: the target's folder, one separator and a 9-byte name.
 constexpr std::size_t TEMP_PATH_SIZE = 4096;
-
-// True when the injected fault is fault; counts one strike of it.
-bool Strikes(StorageFault fault) {
-  if (InjectedFault != fault) return false;
-  if (InjectedTimes != STORAGE_FAULT_LASTING && --InjectedTimes == 0)
-    InjectedFault = StorageFault::None;
-  return true;
-}
 
 unsigned NextSalt() {
   return static_cast<unsigned>(getpid()) * 2654435761u + TempCounter++ * 40503u;
@@ -83,7 +73,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 // Writes size bytes of data over the existing file at path, keeping the file itself (its mode,
 // owner and links). Not atomic: only for a folder that takes no new file.
 bool WriteInPlace(const char* path, const char* data, std::size_t size) {
-  if (Strikes(StorageFault::InPlace)) return false;
+  if (StorageFaultStrikes(StorageFault::InPlace)) return false;
   int fd = open(path, O_WRONLY | O_CLOEXEC);  // no O_CREAT: the fallback never creates a file
   if (fd < 0) return false;
   bool ok = WriteAll(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
@@ -104,13 +94,13 @@ enum class Placement {
 // one step; the faults of the Windows side's ReplaceFileA are injected with the same outcome,
 // so that the rules that follow them are checked here under the sanitizers.
 Placement ReplaceOnce(const char* temp, const char* path) {
-  StorageFault const injected = InjectedFault;
+  StorageFault const injected = PendingStorageFault();
   bool const movedAside = injected == StorageFault::MovedAside ||
                           injected == StorageFault::Stuck || injected == StorageFault::Stranded;
-  if (injected == StorageFault::Busy && Strikes(injected)) return Placement::Refused;
+  if (injected == StorageFault::Busy && StorageFaultStrikes(injected)) return Placement::Refused;
   if (!movedAside) return rename(temp, path) == 0 ? Placement::Placed : Placement::Failed;
 
-  Strikes(injected);
+  StorageFaultStrikes(injected);
   char backup[TEMP_PATH_SIZE];
   if (!BuildBackupPath(path, backup)) return Placement::Failed;
   // What ReplaceFileA leaves when it reports ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the old file
@@ -140,11 +130,6 @@ Placement MoveIntoPlace(const char* temp, const char* path, bool exists) {
 }
 
 }  // namespace
-
-void SetStorageFault(StorageFault fault, unsigned times) {
-  InjectedFault = times == 0 ? StorageFault::None : fault;
-  InjectedTimes = times;
-}
 
 void* PlatformAlloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
 
@@ -212,8 +197,9 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   int fd = -1;
   bool noTemporary = false;  // the folder takes no new file: denied, full, or the name too long
   for (int attempt = 0; attempt < 100 && fd < 0 && !noTemporary; ++attempt) {
-    if (!BuildTempPath(path, NextSalt(), temp, sizeof temp) || Strikes(StorageFault::Create) ||
-        InjectedFault == StorageFault::InPlace) {
+    if (!BuildTempPath(path, NextSalt(), temp, sizeof temp) ||
+        StorageFaultStrikes(StorageFault::Create) ||
+        PendingStorageFault() == StorageFault::InPlace) {
       noTemporary = true;
       break;
     }
@@ -223,12 +209,13 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   // The settings may already stand in the file: write it in place rather than half a save.
   if (fd < 0) return noTemporary && exists && WriteInPlace(path, data, size);
 
-  bool ok = !Strikes(StorageFault::Write) && WriteAll(fd, data, size);
+  bool ok = !StorageFaultStrikes(StorageFault::Write) && WriteAll(fd, data, size);
   ok = ok && fchmod(fd, mode) == 0;
-  ok = ok && !Strikes(StorageFault::Flush) && fsync(fd) == 0;
+  ok = ok && !StorageFaultStrikes(StorageFault::Flush) && fsync(fd) == 0;
   if (close(fd) != 0) ok = false;
   Placement placement = Placement::Failed;
-  if (ok && !Strikes(StorageFault::Replace)) placement = MoveIntoPlace(temp, path, exists);
+  if (ok && !StorageFaultStrikes(StorageFault::Replace))
+    placement = MoveIntoPlace(temp, path, exists);
   // A stranded new file is kept: with path missing it may be the only copy of the data.
   if (placement == Placement::Failed) unlink(temp);
   return placement == Placement::Placed;

@@ -16,13 +16,9 @@ struct Settings {
 };
 
 // Reads the keys in the order "hot key", "FGColor", "BGColor", "XPOINT", "YPOINT",
-// "HIDE TIME", "NoTray" from the file at iniPath through the profile library, converting each
-// as the platform's profile reader (GetPrivateProfileIntA) does; missing keys (or file) take
-// the defaults, the colours those of the system (Windows only, settings_win.cpp). Values that
-// do not fit are cut to their low bits.
-void LoadSettings(const char* iniPath, Settings* settings);
-
-// The same from the profile model already loaded (none: every key takes its default).
+// "HIDE TIME", "NoTray" from the profile model already loaded, converting each as the
+// platform's profile reader (GetPrivateProfileIntA) does; missing keys (or no model) take
+// defaults' values. Values that do not fit are cut to their low bits.
 void ReadSettingsFromProfile(const Settings& defaults, Settings* settings);
 
 // Sets the seven keys, in the same order, as decimal text into the current profile model

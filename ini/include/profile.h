@@ -22,6 +22,12 @@ int ProfileGetInt(const char* section, const char* key, int defaultValue, const 
 int ProfileGetSettingInt(const char* section, const char* key, int defaultValue, const char* path);
 void ProfileFree();
 
+// The encoding of the loaded file (text_encoding.h), how many distinct characters of it stand
+// in the model for others, and whether every such character found a stand-in. Returns 0, and
+// sets nothing, when no model is loaded. Any of the three may be null.
+enum class ProfileEncoding : std::uint8_t;
+int ProfileGetFileForm(ProfileEncoding* encoding, std::size_t* keptCharacters, bool* complete);
+
 // Visits the key lines of the first section that section names, in file order, duplicates
 // included: visit(context, name, nameLength, value, valueLength) with the value as the getters
 // hand it out (blanks and one pair of quotes dropped), or a null value for a key without one.

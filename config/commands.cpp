@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "command_walk.h"
+#include "command_walk_internal.h"
 #include "platform.h"
 #include "profile.h"
 

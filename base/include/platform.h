@@ -1,7 +1,7 @@
 // The seam between the portable core and the platform it runs on.
 //
-// Everything in profile/ and in the window-free parts of launcher/ and setting/ reaches the
-// operating system only through these few routines. platform_win.cpp implements them with
+// Everything in base/, ini/, config/ and in the window-free parts of launcher/ and setting/
+// reaches the operating system only through these few routines. platform_win.cpp implements them with
 // the Win32 calls the programs use; platform_posix.cpp implements them on Linux so that the
 // same core builds, is unit-tested under the sanitizers, fuzzed and benchmarked there.
 #pragma once

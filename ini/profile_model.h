@@ -1,7 +1,7 @@
 // The in-memory profile model, the bottom layer of the profile library (profile_model.cpp):
 // name matching, the name index, the process's one model and the appending of sections and
 // entries. The reading half (profile.cpp) and the editing and writing half (profile_write.cpp,
-// profile_edit.h) stand on it; not for use outside profile/.
+// profile_edit.h) stand on it; private to ini/.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,8 @@
-// Fault injection for the file replacement of PlatformReplaceFile, so that tests can make each
-// of its steps fail and check that the old file survives byte for byte.
+// The steps of PlatformReplaceFile that can fail, and the seam through which each step asks
+// whether it is to fail. The programs link storage_steps.cpp, where no step ever fails; the
+// tests link the platform side of their own in faults/ instead, which makes a chosen step fail
+// so that they can check that the old file survives byte for byte. Private to base/ and to
+// that test double.
 #pragma once
 
 enum class StorageFault {
@@ -20,9 +23,8 @@ enum class StorageFault {
   Stranded,  // as Stuck, and the old file cannot be moved back either
 };
 
-// A fault that strikes every time its step is reached.
-unsigned const STORAGE_FAULT_LASTING = 0xFFFFFFFFu;
+// The step that is to fail next, without counting a strike (None: every step runs normally).
+StorageFault PendingStorageFault();
 
-// Makes PlatformReplaceFile fail at the given step the next `times` times that step is reached,
-// counting each attempt of a save that waits a refusal out (None restores normal work).
-void SetStorageFault(StorageFault fault, unsigned times = STORAGE_FAULT_LASTING);
+// True when step is the one to fail; counts one strike of it.
+bool StorageFaultStrikes(StorageFault step);

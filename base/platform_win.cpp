@@ -6,13 +6,11 @@
 #include <new>
 
 #include "platform.h"
-#include "storage_fault.h"
+#include "storage_step.h"  // the seam that tests use to make a step fail
 
 namespace {
 
-StorageFault InjectedFault = StorageFault::None;  // step that tests make fail
-unsigned InjectedTimes = 0;                       // strikes left (STORAGE_FAULT_LASTING: no end)
-unsigned TempCounter = 0;                         // varies the temporary names of one process
+unsigned TempCounter = 0;  // varies the temporary names of one process
 
 // How long a save waits out a refusal, and the pause between its attempts. An indexer or a
 // virus scanner opens a freshly closed file for a moment and so refuses its replacement; only
@@ -21,14 +19,6 @@ DWORD const RETRY_TOTAL_MS = 1000;
 DWORD const RETRY_STEP_MS = 50;
 
 DWORD const MOVE_FLAGS = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-
-// True when the injected fault is fault; counts one strike of it.
-bool Strikes(StorageFault fault) {
-  if (InjectedFault != fault) return false;
-  if (InjectedTimes != STORAGE_FAULT_LASTING && --InjectedTimes == 0)
-    InjectedFault = StorageFault::None;
-  return true;
-}
 
 // Length of the folder part of path, separator included (0 when path names no folder).
 // Steps over double-byte characters, whose second byte may be 0x5C.
@@ -80,7 +70,7 @@ DWORD const KEPT_ATTRIBUTES = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
 // Writes size bytes of data over the existing file at path, keeping the file itself (its
 // attributes, security and links). Not atomic: only for a folder that takes no new file.
 bool WriteInPlace(const char* path, const char* data, std::size_t size) {
-  if (Strikes(StorageFault::InPlace)) return false;
+  if (StorageFaultStrikes(StorageFault::InPlace)) return false;
   // OPEN_EXISTING: the fallback never creates a file, which that folder would refuse anyway.
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -129,10 +119,10 @@ bool MoveOnto(const char* from, const char* to, bool injected) {
 Placement ReplaceOnce(const char* temp, const char* path) {
   char backup[MAX_PATH];
   if (!BuildBackupPath(path, backup)) return Placement::Failed;
-  StorageFault const injected = InjectedFault;
+  StorageFault const injected = PendingStorageFault();
   bool const movedAside = injected == StorageFault::MovedAside ||
                           injected == StorageFault::Stuck || injected == StorageFault::Stranded;
-  if (movedAside || injected == StorageFault::Busy) Strikes(injected);
+  if (movedAside || injected == StorageFault::Busy) StorageFaultStrikes(injected);
 
   // Another program holds the file open without delete sharing: it cannot be replaced. Asked
   // first, because Wine 8's ReplaceFileA without a backup name then fails but leaves a file
@@ -194,11 +184,6 @@ Placement MoveIntoPlace(const char* temp, const char* path, bool exists) {
 }
 
 }  // namespace
-
-void SetStorageFault(StorageFault fault, unsigned times) {
-  InjectedFault = times == 0 ? StorageFault::None : fault;
-  InjectedTimes = times;
-}
 
 // Serialized like every other user of the process heap: the shell and COM calls of both
 // programs start threads of their own that allocate from it, and an unlocked call racing
@@ -268,8 +253,9 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   bool noTemporary = false;  // the folder takes no new file: denied, full, or the name too long
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE && !noTemporary;
        ++attempt) {
-    if (!BuildTempPath(path, NextSalt(), temp) || Strikes(StorageFault::Create) ||
-        InjectedFault == StorageFault::InPlace) {
+    if (!BuildTempPath(path, NextSalt(), temp) ||
+        StorageFaultStrikes(StorageFault::Create) ||
+        PendingStorageFault() == StorageFault::InPlace) {
       noTemporary = true;
       break;
     }
@@ -287,13 +273,14 @@ bool PlatformReplaceFile(const char* path, const char* data, std::size_t size) {
   }
 
   DWORD written = 0;
-  bool ok = !Strikes(StorageFault::Write) &&
+  bool ok = !StorageFaultStrikes(StorageFault::Write) &&
             WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
             written == size;
-  ok = ok && !Strikes(StorageFault::Flush) && FlushFileBuffers(file);
+  ok = ok && !StorageFaultStrikes(StorageFault::Flush) && FlushFileBuffers(file);
   if (!CloseHandle(file)) ok = false;
   Placement placement = Placement::Failed;
-  if (ok && !Strikes(StorageFault::Replace)) placement = MoveIntoPlace(temp, path, exists);
+  if (ok && !StorageFaultStrikes(StorageFault::Replace))
+    placement = MoveIntoPlace(temp, path, exists);
   // A stranded new file is kept: with path missing it may be the only copy of the data.
   if (placement == Placement::Failed) DeleteFileA(temp);
   return placement == Placement::Placed;

@@ -1,5 +1,5 @@
 // Internal operations of the editing and writing half (profile_write.cpp) on the model; not for
-// use outside profile/. Like the model's own, they may throw std::bad_alloc (the public set and
+// use outside ini/. Like the model's own, they may throw std::bad_alloc (the public set and
 // save routines of profile.h catch it) and leave the model as it was when they do.
 #pragma once
 
