@@ -5,7 +5,6 @@
 //   tray.cpp        global hot key, notification-area icon, its menu, menu commands
 //   window.cpp      LauncherWndProc, typing and keys, painting, showing and hiding
 //   run_command.cpp RunCommand and the seven command types
-//   system_calls.cpp the DLL search, starting programs, the COM apartment (system_calls.h)
 //   globals.cpp     the definitions of the globals below
 #pragma once
 

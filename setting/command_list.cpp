@@ -28,20 +28,11 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 
-// Copies a path only when all of it fits: a cut path would show some other file's icon.
-void CopyWhole(char (&out)[PATH_BUFFER_SIZE], const char* path) {
-  std::size_t const length = std::strlen(path);
-  if (length >= sizeof out) {
-    out[0] = '\0';
-    return;
-  }
-  std::memcpy(out, path, length + 1);
-}
 
 // The path itself when its environment references do not expand into a path buffer.
 void ExpandedOrAsIs(const char* path, char (&out)[PATH_BUFFER_SIZE]) {
   if (!ExpandPath(path, out, sizeof out)) {
-    CopyWhole(out, path);
+    CopyTextWhole(out, sizeof out, path);
   }
 }
 
@@ -53,12 +44,12 @@ void ProgramIconPath(const CommandRecord* record, char (&path)[PATH_BUFFER_SIZE]
   path[0] = '\0';
   if (HasText(record->exe)) {
     if (Exists(record->exe)) {
-      CopyWhole(path, record->exe);
+      CopyTextWhole(path, sizeof path, record->exe);
       return;
     }
     char found[PATH_BUFFER_SIZE] = {};
     if (reinterpret_cast<INT_PTR>(FindExecutableA(record->exe, nullptr, found)) > 32) {
-      CopyWhole(path, found);
+      CopyTextWhole(path, sizeof path, found);
       return;
     }
     ExpandedOrAsIs(record->exe, path);

@@ -14,6 +14,7 @@
 
 #include "drop_rules.h"
 #include "editor.h"
+#include "system_calls.h"
 #include "resource.h"
 #include "texts.h"
 
@@ -42,13 +43,6 @@ void OfferToField(HWND dialog, int id, const char* question, const char* path) {
   if (!FieldHasText(dialog, id) || Ask(dialog, question, REPLACE_CAPTION)) {
     SetDlgItemTextA(dialog, id, path);
   }
-}
-
-bool CopyWhole(char* out, std::size_t size, const char* text) {
-  std::size_t const length = std::strlen(text);
-  if (length >= size) return false;
-  std::memcpy(out, text, length + 1);
-  return true;
 }
 
 bool LongPathForm(const char* path, char* out, std::size_t size, void*) {
@@ -82,7 +76,7 @@ void ResolveShortcut(HWND dialog, char* path) {
       }
       if (SUCCEEDED(link->GetPath(target, LINK_TEXT_SIZE, nullptr, 0)) && target[0] != '\0' &&
           TakeShortcutTarget(target, arguments, directory, LongPathForm, nullptr)) {
-        CopyWhole(path, DROP_PATH_SIZE, target);
+        CopyTextWhole(path, DROP_PATH_SIZE, target);
       }
     }
   }
@@ -114,7 +108,7 @@ bool CopyShortcut(HWND dialog, char* path) {
     MessageBoxA(dialog, SHORTCUT_COPY_FAILED_TEXT, SHORTCUT_CAPTION, MB_OK | MB_ICONERROR);
     return false;
   }
-  CopyWhole(path, DROP_PATH_SIZE, destination);
+  CopyTextWhole(path, DROP_PATH_SIZE, destination);
   return true;
 }
 
@@ -179,7 +173,7 @@ bool ProcessExecutable(HWND window, char (&path)[PATH_BUFFER_SIZE]) {
 #pragma GCC diagnostic pop
   bool found = false;
   if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-    HMODULE psapi = LoadLibraryA(PSAPI_LIBRARY);
+    HMODULE psapi = LoadSystemLibrary(PSAPI_LIBRARY);
     if (psapi == nullptr) return false;
     using EnumModules = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
     using ModuleFileName = DWORD(WINAPI*)(HANDLE, HMODULE, char*, DWORD);
@@ -217,7 +211,8 @@ bool ProcessExecutable(HWND window, char (&path)[PATH_BUFFER_SIZE]) {
     entry.dwSize = sizeof entry;
     for (BOOL more = first(processes, &entry); more && !found; more = next(processes, &entry)) {
       // On that family the executable's name is its full path.
-      if (entry.th32ProcessID == processId) found = CopyWhole(path, sizeof path, entry.szExeFile);
+      if (entry.th32ProcessID == processId)
+        found = CopyTextWhole(path, sizeof path, entry.szExeFile);
     }
     CloseHandle(processes);
   }

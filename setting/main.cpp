@@ -7,6 +7,7 @@
 
 #include "configuration.h"
 #include "editor.h"
+#include "system_calls.h"
 #include "resource.h"
 #include "texts.h"
 
@@ -16,7 +17,7 @@ namespace {
 // looked up at run time so that the editor also starts where the library lacks it.
 void InitialiseCommonControls() {
   InitCommonControls();
-  HMODULE library = LoadLibraryA(COMCTL32_LIBRARY);
+  HMODULE library = LoadSystemLibrary(COMCTL32_LIBRARY);
   if (library == nullptr) return;
   using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   auto initEx = reinterpret_cast<InitEx>(
@@ -100,6 +101,7 @@ void BuildEditorPaths() {
 }
 
 int EditorMain() {
+  RestrictDllSearch();
   Instance = GetModuleHandleA(nullptr);
 
   // Cleared first so that only this call can leave ERROR_ALREADY_EXISTS behind.
@@ -130,7 +132,7 @@ int EditorMain() {
     InstanceMutex = nullptr;
   }
   if (LauncherPath[0] != '\0') {
-    ShellExecuteA(nullptr, nullptr, LauncherPath, nullptr, nullptr, SW_SHOW);
+    StartProgramInItsFolder(LauncherPath);
   }
   return 0;
 }

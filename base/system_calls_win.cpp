@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "command_paths.h"
 #include "shared.h"
 
 namespace {
