@@ -108,7 +108,7 @@ TEST_F(LongInstallPath, PathJustBelowTheLimitStillFindsTheProfile) {
 TEST_F(LongInstallPath, SettingsFromAPathNearTheLimitEndsCleanly) {
   // pimbosetting.exe is longer than pimbo.exe: its path would be 266 bytes.
   ASSERT_NO_FATAL_FAILURE(Launch(std::nullopt, 259 - 10));
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_SETTINGS));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_SETTINGS));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected IDM_SETTINGS to end the launcher";
   EXPECT_EQ(launcher_.ExitCode(), 0u);
 }

@@ -11,7 +11,7 @@
 #include "commands.h"
 #include "looked_up_commands.h"
 #include "profile.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 

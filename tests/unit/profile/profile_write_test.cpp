@@ -8,7 +8,7 @@
 
 #include "commands.h"
 #include "profile.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 
