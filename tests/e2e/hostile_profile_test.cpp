@@ -97,8 +97,12 @@ TEST_F(LongInstallPath, PathJustBelowTheLimitStillFindsTheProfile) {
   ASSERT_NO_FATAL_FAILURE(
       Launch(e2e::IniText({"[settings]", "XPOINT=100", "YPOINT=120"}), 259 - 10));
   ASSERT_EQ(folder_->PathOf("pimbo.exe").size(), 259u);
+  // The window is found as soon as it is created; it is moved to its place a moment later.
   RECT rect{};
-  GetWindowRect(window_, &rect);
+  e2e::WaitUntil([&] {
+    GetWindowRect(window_, &rect);
+    return rect.left == 100 && rect.top == 120;
+  }, 5000);
   EXPECT_EQ(rect.left, 100) << "expected pimbo.ini read from " << folder_->Path();
   EXPECT_EQ(rect.top, 120);
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
