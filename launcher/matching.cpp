@@ -94,6 +94,16 @@ void FreeCandidates(Candidate* list) {
   }
 }
 
+EnterDecision DecideEnter(const Candidate* list) {
+  if (list == nullptr) {
+    return {EnterAction::Nothing, nullptr};
+  }
+  if (list->next != nullptr) {
+    return {EnterAction::List, nullptr};
+  }
+  return {EnterAction::Run, list->command};
+}
+
 bool IsTypedCharacter(int ch) {
   auto byte = static_cast<signed char>(ch);
   return byte >= 0x20 && byte <= 0x7E;

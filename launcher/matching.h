@@ -28,6 +28,21 @@ void BuildCandidates(CommandRecord* head, const char* text, Candidate** list, in
 // Releases every record of list; the caller sets its head to null.
 void FreeCandidates(Candidate* list);
 
+// What Enter does with the candidates of the input text (the list BuildCandidates made for it).
+enum class EnterAction {
+  Nothing,  // no launch key begins with the text
+  Run,      // exactly one does (on an empty line: there is one command only): it runs
+  List,     // several do: they are listed under the input line
+};
+
+struct EnterDecision {
+  EnterAction action;
+  CommandRecord* command;  // set for Run only
+};
+
+// The Enter rule: one candidate runs, several are listed, none leaves the line as it is.
+EnterDecision DecideEnter(const Candidate* list);
+
 // What typing one character did to the input text (the WM_CHAR rules).
 enum class TypingOutcome {
   Ignored,   // not a printable single-byte character: the text is unchanged

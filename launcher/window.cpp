@@ -101,13 +101,20 @@ void LauncherOnTab(HWND window) {
 
 void LauncherOnEnter(HWND window) {
   int rows = RebuildCandidates();
-  if (rows == 2) {
-    CommandRecord* command = CandidateList->command;
-    lstrcpynA(InputText, command->key != nullptr ? command->key : "", INPUT_TEXT_SIZE);
-    ResizeToRows(window, 1);
-    RunCommand(window, &HideTimerId, InputText, command);
-  } else if (rows > 2) {
-    ResizeToRows(window, rows);
+  EnterDecision const decision = DecideEnter(CandidateList);
+  switch (decision.action) {
+    case EnterAction::Run: {
+      CommandRecord* command = decision.command;
+      lstrcpynA(InputText, command->key != nullptr ? command->key : "", INPUT_TEXT_SIZE);
+      ResizeToRows(window, 1);
+      RunCommand(window, &HideTimerId, InputText, command);
+      break;
+    }
+    case EnterAction::List:
+      ResizeToRows(window, rows);
+      break;
+    case EnterAction::Nothing:
+      break;
   }
 }
 

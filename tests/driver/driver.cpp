@@ -11,35 +11,6 @@ namespace e2e {
 
 namespace {
 
-// Wide form of a path with the "\\?\" prefix, so that folders deeper than 260 bytes can be
-// made, filled and removed.
-std::wstring LongPath(std::string const& path) {
-  int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-  return L"\\\\?\\" + wide;
-}
-
-void RemoveTree(std::wstring const& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring child = path + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
 std::string EnvOr(const char* name, std::string const& fallback) {
   char buffer[4096];
   DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
@@ -143,19 +114,6 @@ std::string IniText(std::initializer_list<std::string> lines) {
   return text;
 }
 
-std::string ReadFileBytes(std::string const& path) {
-  HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string bytes;
-  char chunk[65536];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
 TestFolder::TestFolder(std::string const& tag, size_t minPathLength) {
   static unsigned counter = 0;
   char temp[MAX_PATH + 1];
@@ -197,18 +155,10 @@ TestFolder::~TestFolder() {
 std::string TestFolder::PathOf(std::string const& name) const { return path_ + "\\" + name; }
 
 bool TestFolder::WriteFile(std::string const& name, std::string const& bytes) const {
-  HANDLE file = CreateFileW(LongPath(PathOf(name)).c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  return WriteBytes(PathOf(name), bytes);
 }
 
-bool TestFolder::Exists(std::string const& name) const {
-  return GetFileAttributesW(LongPath(PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool TestFolder::Exists(std::string const& name) const { return FileExists(PathOf(name)); }
 
 bool TestFolder::CopyIn(std::string const& source, std::string const& name) const {
   return ok_ && CopyFileW(LongPath(source).c_str(), LongPath(PathOf(name)).c_str(), FALSE);
@@ -768,7 +718,7 @@ bool NoPopupMenu(DWORD pid) { return TopLevelWindows(pid, "#32768", nullptr, tru
 
 std::vector<ProbeRecord> ReadProbeLog(std::string const& path) {
   std::vector<ProbeRecord> records;
-  std::string bytes = ReadFileBytes(path);
+  std::string bytes = ReadBytes(path);
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);

@@ -34,6 +34,14 @@
 #include <string>
 #include <vector>
 
+// Folders and files as every test handles them: ReadBytes, WriteBytes, ListFolder.
+#include "test_files.h"
+
+// The programs' own identifiers: control and menu ids, the launcher's window class.
+#include "launcher/resource.h"
+#include "launcher/texts.h"
+#include "setting/resource.h"
+
 namespace e2e {
 
 // Default timeout of every wait, and the quiet period of "nothing happens" checks.
@@ -62,8 +70,6 @@ std::string ProbeExe();
 std::string RemoteReaderDll();
 // Joins lines with CR LF (and ends the last one), as the settings editor writes pimbo.ini.
 std::string IniText(std::initializer_list<std::string> lines);
-// Whole content of a file, or "" when it cannot be read.
-std::string ReadFileBytes(std::string const& path);
 
 // A fresh folder under %TEMP%\pimbo-e2e, removed (after stopping every process whose
 // executable lies inside it) when the object goes out of scope.
@@ -152,15 +158,11 @@ int CountProcesses(std::string const& exeName);
 // ---------------------------------------------------------------------------------------------
 // The launcher
 
-// The launcher's window class and title.
-inline constexpr char LAUNCHER_CLASS[] = "Pimbo Main Window";
+// The launcher's window class and title; its menu command identifiers (IDM_) are those of
+// launcher/resource.h, included above.
+inline constexpr char const* LAUNCHER_CLASS = WINDOW_CLASS_NAME;
 inline constexpr char LAUNCHER_TITLE[] = "Pimbo";
-// Its menu command identifiers and private message numbers.
-inline constexpr UINT IDM_ABOUT = 40001;
-inline constexpr UINT IDM_EXIT = 40002;
-inline constexpr UINT IDM_SETTINGS = 40003;
-inline constexpr UINT IDM_HOMEPAGE = 40004;
-inline constexpr UINT IDM_RESTART = 40006;
+// Its private message numbers.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 183;
 inline constexpr UINT TRAY_ICON_ID = 32;
 inline constexpr char MUTEX_NAME[] = "Pimbo Pirropirro Mutex";
@@ -280,20 +282,10 @@ std::string UnixPath(std::string const& windowsPath);
 // ---------------------------------------------------------------------------------------------
 // The settings editor
 
-// The settings dialog's class and title, and its controls.
+// The settings dialog's class and title; its controls (IDC_) are those of setting/resource.h,
+// included above.
 inline constexpr char EDITOR_CLASS[] = "#32770";
 inline constexpr char EDITOR_TITLE[] = "Pimbo 設定";
-inline constexpr int IDC_HOT_KEY = 1000;
-inline constexpr int IDC_COMMAND_LIST = 1002;
-inline constexpr int IDC_NEW = 1003;
-inline constexpr int IDC_MODIFY = 1004;
-inline constexpr int IDC_DELETE = 1005;
-inline constexpr int IDC_FG_COLOR = 1026;
-inline constexpr int IDC_BG_COLOR = 1027;
-inline constexpr int IDC_HIDE_TIME = 1029;
-inline constexpr int IDC_POSITION = 1031;
-inline constexpr int IDC_CENTRE = 1032;
-inline constexpr int IDC_NO_TRAY = 1035;
 
 // Starts folder\pimbosetting.exe with the folder's parent as working directory (as
 // StartLauncher does, so that an editor that used the working directory would fail).

@@ -73,7 +73,7 @@ bool RunInOwner(RemoteRequest request, DWORD timeoutMs, std::string* report, std
       *error = "the request in process " + std::to_string(pid) + " gave " +
                std::to_string(channel->result);
     } else {
-      *report = ReadFileBytes(output);
+      *report = ReadBytes(output);
       ok = true;
     }
   }

@@ -10,19 +10,8 @@
 #include <string>
 #include <vector>
 
-// The edit dialog's title and its controls.
+// The edit dialog's title (its controls are those of setting/resource.h).
 inline constexpr char EDIT_TITLE[] = "Pimbo コマンド";
-inline constexpr int IDC_NAME = 1007;
-inline constexpr int IDC_KEY = 1008;
-inline constexpr int IDC_APPLICATION = 1010;
-inline constexpr int IDC_BROWSE_APPLICATION = 1014;
-inline constexpr int IDC_BROWSE_FILE = 1015;
-inline constexpr int IDC_FILE = 1016;
-inline constexpr int IDC_SECOND_LABEL = 1017;
-inline constexpr int IDC_TYPE = 1019;
-inline constexpr int IDC_FIRST_LABEL = 1020;
-inline constexpr int IDC_OPERATION = 1023;
-inline constexpr int IDC_KEEP_IN_FRONT = 1037;
 
 // Captions of the boxes that OK may show.
 inline constexpr char ERROR_CAPTION[] = "PIMBO LAUNCHER コマンド エラー";
@@ -78,14 +67,14 @@ class CommandEditTest : public EditorTest {
  protected:
   // Presses New and waits for the edit dialog.
   void OpenNew() {
-    Press(e2e::IDC_NEW);
+    Press(IDC_NEW);
     ASSERT_NO_FATAL_FAILURE(WaitEdit());
   }
   // Selects the rows, presses Modify and waits for the edit dialog.
   void OpenModify(std::vector<int> const& rows) {
     std::string error;
     ASSERT_TRUE(e2e::SelectListRows(list_, rows, &error)) << error;
-    Press(e2e::IDC_MODIFY);
+    Press(IDC_MODIFY);
     ASSERT_NO_FATAL_FAILURE(WaitEdit());
   }
   void WaitEdit() {

@@ -11,7 +11,7 @@ using EditorAppearance = EditorTest;
 
 TEST_F(EditorAppearance, DraggingThePictureStoresTheDropCorner) {
   ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=-1", "YPOINT=-1"}, {})));
-  HWND picture = Control(e2e::IDC_POSITION);
+  HWND picture = Control(IDC_POSITION);
   ASSERT_TRUE(picture);
   RECT rect{};
   ASSERT_TRUE(GetWindowRect(picture, &rect));
@@ -46,7 +46,7 @@ TEST_F(EditorAppearance, CentreButtonAsksAndItsOkStoresMinusOne) {
   for (Case const& c : cases) {
     SCOPED_TRACE(c.answer == IDOK ? "OK" : "Cancel");
     ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=100", "YPOINT=50"}, {})));
-    Press(e2e::IDC_CENTRE);
+    Press(IDC_CENTRE);
     HWND box = ExpectBox("Pimbo", CENTRE_QUESTION);
     ASSERT_TRUE(box);
     EXPECT_TRUE(GetDlgItem(box, IDOK) && GetDlgItem(box, IDCANCEL)) << "expected OK and Cancel";
@@ -85,7 +85,7 @@ TEST_F(EditorAppearance, ColourChosenInTheColourDialogIsSaved) {
   struct Case {
     int button;
     const char* key;
-  } const cases[] = {{e2e::IDC_FG_COLOR, "FGColor"}, {e2e::IDC_BG_COLOR, "BGColor"}};
+  } const cases[] = {{IDC_TEXT_COLOUR, "FGColor"}, {IDC_BACKGROUND_COLOUR, "BGColor"}};
   for (Case const& c : cases) {
     SCOPED_TRACE(c.key);
     ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"FGColor=255", "BGColor=16777215"}, {})));
@@ -95,15 +95,15 @@ TEST_F(EditorAppearance, ColourChosenInTheColourDialogIsSaved) {
     ASSERT_NO_FATAL_FAILURE(EnterColour(colours, 18, 52, 86));
     ASSERT_TRUE(e2e::DismissMessageBox(colours, IDOK));
     EXPECT_EQ(EndWith(IDOK), 0u);
-    std::string other = c.button == e2e::IDC_FG_COLOR ? "BGColor" : "FGColor";
+    std::string other = c.button == IDC_TEXT_COLOUR ? "BGColor" : "FGColor";
     EXPECT_EQ(Setting(c.key), std::to_string(RGB(18, 52, 86)));
-    EXPECT_EQ(Setting(other), c.button == e2e::IDC_FG_COLOR ? "16777215" : "255");
+    EXPECT_EQ(Setting(other), c.button == IDC_TEXT_COLOUR ? "16777215" : "255");
   }
 }
 
 TEST_F(EditorAppearance, ColourDialogCancelChangesNothing) {
   ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"FGColor=255", "BGColor=16777215"}, {})));
-  Press(e2e::IDC_FG_COLOR);
+  Press(IDC_TEXT_COLOUR);
   HWND colours = WaitForColourDialog(editor_.Id(), dialog_);
   ASSERT_TRUE(colours) << "expected the colour dialog";
   ASSERT_NO_FATAL_FAILURE(EnterColour(colours, 18, 52, 86));

@@ -7,13 +7,7 @@
 
 #include "editor_fixture.h"
 
-// Controls of the command edit dialog.
-inline constexpr int IDC_NAME = 1007;
-inline constexpr int IDC_KEY = 1008;
-inline constexpr int IDC_APPLICATION = 1010;
-inline constexpr int IDC_FILE = 1016;
-inline constexpr int IDC_TYPE = 1019;
-inline constexpr int IDC_DRAG_ICON = 1024;
+// The edit dialog's title (its controls are those of setting/resource.h).
 inline constexpr char EDIT_DIALOG_TITLE[] = "Pimbo コマンド";
 
 // The three fields that drops and the pick fill.
@@ -31,7 +25,7 @@ class EditDialogTest : public EditorTest {
   // Opens the editor on pimbo.ini (none when nullopt) and a new command's edit dialog.
   void OpenNewCommand(std::optional<std::string> ini = std::nullopt, bool realLauncher = false) {
     ASSERT_NO_FATAL_FAILURE(Open(ini, realLauncher));
-    Press(e2e::IDC_NEW);
+    Press(IDC_NEW);
     edit_ = e2e::WaitForWindow(editor_.Id(), "#32770", EDIT_DIALOG_TITLE, true);
     ASSERT_TRUE(edit_) << "expected the dialog \"" << EDIT_DIALOG_TITLE << "\", got none";
     ASSERT_TRUE(e2e::Responds(edit_));

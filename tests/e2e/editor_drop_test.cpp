@@ -222,17 +222,7 @@ TEST_F(EditorShortcut, AShortcutWithArgumentsStaysAShortcutInTheFileField) {
 
 // The files of the shortcuts folder beside the editor, sorted.
 std::vector<std::string> ShortcutsFolder(e2e::TestFolder const& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(folder.PathOf("shortcuts\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
+  return ListFolder(folder.PathOf("shortcuts"));
 }
 
 TEST_F(EditorShortcut, NoThenYesTakesACopyAndASecondOfTheSameNameAsksToOverwrite) {
@@ -246,7 +236,7 @@ TEST_F(EditorShortcut, NoThenYesTakesACopyAndASecondOfTheSameNameAsksToOverwrite
   std::string error;
   ASSERT_TRUE(e2e::MakeShortcut(first, {target, "", ""}, &error)) << error;
   ASSERT_TRUE(e2e::MakeShortcut(second, {target, "--other", ""}, &error)) << error;
-  ASSERT_NE(e2e::ReadFileBytes(first), e2e::ReadFileBytes(second));
+  ASSERT_NE(ReadBytes(first), ReadBytes(second));
   std::string const copy = folder_->PathOf("shortcuts\\same.lnk");
 
   ASSERT_NO_FATAL_FAILURE(Drop({first}, DropOutcome::Asking));
@@ -255,7 +245,7 @@ TEST_F(EditorShortcut, NoThenYesTakesACopyAndASecondOfTheSameNameAsksToOverwrite
   EXPECT_TRUE(Settled());
   EXPECT_EQ(Fields(), (EditFields{"same", "", copy}));
   EXPECT_EQ(ShortcutsFolder(*folder_), std::vector<std::string>{"same.lnk"});
-  EXPECT_EQ(e2e::ReadFileBytes(copy), e2e::ReadFileBytes(first));
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(first));
 
   // No to the overwrite question: the fields and the shortcuts folder stay as they were.
   ASSERT_NO_FATAL_FAILURE(SetFields({"kept", "C:\\kept.exe", "C:\\kept.txt"}));
@@ -266,7 +256,7 @@ TEST_F(EditorShortcut, NoThenYesTakesACopyAndASecondOfTheSameNameAsksToOverwrite
   EXPECT_TRUE(Settled());
   EXPECT_EQ(Fields(), (EditFields{"kept", "C:\\kept.exe", "C:\\kept.txt"}));
   EXPECT_EQ(ShortcutsFolder(*folder_), std::vector<std::string>{"same.lnk"});
-  EXPECT_EQ(e2e::ReadFileBytes(copy), e2e::ReadFileBytes(first));
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(first));
 
   // Yes replaces the copy; the file field has text, so it is asked for too.
   ASSERT_NO_FATAL_FAILURE(Drop({second}, DropOutcome::Asking));
@@ -276,7 +266,7 @@ TEST_F(EditorShortcut, NoThenYesTakesACopyAndASecondOfTheSameNameAsksToOverwrite
   ASSERT_NO_FATAL_FAILURE(Answer(REPLACE_CAPTION, REPLACE_FILE, IDYES));
   EXPECT_TRUE(Settled());
   EXPECT_EQ(Fields(), (EditFields{"kept", "C:\\kept.exe", copy}));
-  EXPECT_EQ(e2e::ReadFileBytes(copy), e2e::ReadFileBytes(second));
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(second));
 }
 
 // --- Hostile drops ---------------------------------------------------------------------------
@@ -345,7 +335,7 @@ TEST_F(EditorDropBadInput, A255BytePathIsTakenWhole_ALongerOneIsIgnored) {
   ASSERT_TRUE(folder_->InstallEditor());
   ASSERT_TRUE(folder_->InstallProbe("pimbo.exe"));
   ASSERT_NO_FATAL_FAILURE(StartEditor());
-  Press(e2e::IDC_NEW);
+  Press(IDC_NEW);
   edit_ = e2e::WaitForWindow(editor_.Id(), "#32770", EDIT_DIALOG_TITLE, true);
   ASSERT_TRUE(edit_);
 

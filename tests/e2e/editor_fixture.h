@@ -92,7 +92,7 @@ class EditorTest : public ::testing::Test {
     dialog_ = e2e::WaitForEditorDialog(editor_.Id());
     ASSERT_TRUE(dialog_) << "expected the dialog \"" << e2e::EDITOR_TITLE
                          << "\", got none (exit code " << editor_.ExitCode() << ")";
-    list_ = GetDlgItem(dialog_, e2e::IDC_COMMAND_LIST);
+    list_ = GetDlgItem(dialog_, IDC_COMMAND_LIST);
     ASSERT_TRUE(list_) << "expected list view 1002 in the dialog";
   }
 
@@ -149,7 +149,7 @@ class EditorTest : public ::testing::Test {
     return pid;
   }
 
-  std::string Ini() const { return e2e::ReadFileBytes(folder_->PathOf("pimbo.ini")); }
+  std::string Ini() const { return ReadBytes(folder_->PathOf("pimbo.ini")); }
   std::optional<std::string> Setting(std::string const& key) const {
     return IniValue(Ini(), "settings", key);
   }
@@ -165,11 +165,11 @@ class EditorTest : public ::testing::Test {
   // The hot-key control's value (HKM_GETHOTKEY carries no pointer, so it crosses processes).
   WORD HotKeyControl() const {
     LRESULT value = 0;
-    EXPECT_TRUE(e2e::Send(Control(e2e::IDC_HOT_KEY), HKM_GETHOTKEY, 0, 0, &value));
+    EXPECT_TRUE(e2e::Send(Control(IDC_HOT_KEY), HKM_GETHOTKEY, 0, 0, &value));
     return static_cast<WORD>(value);
   }
   void SetHotKeyControl(BYTE vk, BYTE flags) {
-    ASSERT_TRUE(e2e::Send(Control(e2e::IDC_HOT_KEY), HKM_SETHOTKEY, MAKEWORD(vk, flags)));
+    ASSERT_TRUE(e2e::Send(Control(IDC_HOT_KEY), HKM_SETHOTKEY, MAKEWORD(vk, flags)));
   }
 
   // A message box of the editor with this caption; fails the test when none appears.

@@ -97,8 +97,12 @@ TEST_F(LongInstallPath, PathJustBelowTheLimitStillFindsTheProfile) {
   ASSERT_NO_FATAL_FAILURE(
       Launch(e2e::IniText({"[settings]", "XPOINT=100", "YPOINT=120"}), 259 - 10));
   ASSERT_EQ(folder_->PathOf("pimbo.exe").size(), 259u);
+  // The window is found as soon as it is created; it is moved to its place a moment later.
   RECT rect{};
-  GetWindowRect(window_, &rect);
+  e2e::WaitUntil([&] {
+    GetWindowRect(window_, &rect);
+    return rect.left == 100 && rect.top == 120;
+  }, 5000);
   EXPECT_EQ(rect.left, 100) << "expected pimbo.ini read from " << folder_->Path();
   EXPECT_EQ(rect.top, 120);
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
@@ -108,7 +112,7 @@ TEST_F(LongInstallPath, PathJustBelowTheLimitStillFindsTheProfile) {
 TEST_F(LongInstallPath, SettingsFromAPathNearTheLimitEndsCleanly) {
   // pimbosetting.exe is longer than pimbo.exe: its path would be 266 bytes.
   ASSERT_NO_FATAL_FAILURE(Launch(std::nullopt, 259 - 10));
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_SETTINGS));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_SETTINGS));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected IDM_SETTINGS to end the launcher";
   EXPECT_EQ(launcher_.ExitCode(), 0u);
 }

@@ -40,7 +40,7 @@ TEST_F(LauncherLifecycle, ExitCommandEndsWithZeroAndFreesTheHotKey) {
   ASSERT_NO_FATAL_FAILURE(Launch());
   EXPECT_FALSE(RegisterHotKey(nullptr, 1, MOD_ALT, '1')) << "expected Alt+1 held by the launcher";
 
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_EXIT));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_EXIT));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected IDM_EXIT to end the launcher";
   EXPECT_EQ(launcher_.ExitCode(), 0u);
 
@@ -66,7 +66,7 @@ TEST_F(LauncherLifecycle, RestartStartsANewLauncherThatTakesTheHotKey) {
   ASSERT_NO_FATAL_FAILURE(Launch());
   DWORD oldPid = launcher_.Id();
 
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_RESTART));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_RESTART));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected the old launcher to end";
   EXPECT_EQ(launcher_.ExitCode(), 0u);
 
@@ -94,7 +94,7 @@ TEST_F(LauncherLifecycle, RestartStartsANewLauncherThatTakesTheHotKey) {
 TEST_F(LauncherLifecycle, SettingsEndsTheLauncherAndStartsTheEditorBesideIt) {
   ASSERT_NO_FATAL_FAILURE(Launch());
 
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_SETTINGS));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_SETTINGS));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected IDM_SETTINGS to end the launcher";
   EXPECT_EQ(launcher_.ExitCode(), 0u);
 

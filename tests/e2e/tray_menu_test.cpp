@@ -72,9 +72,9 @@ TEST_F(LauncherTray, RightButtonOpensTheMenuInItsOrder) {
     UINT id;
     const char* text;
   } const expected[] = {
-      {e2e::IDM_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報(&A)"}, {e2e::IDM_HOMEPAGE, "ﾎｰﾑﾍﾟｰｼﾞ(&W)"}, {0, nullptr},
-      {e2e::IDM_RESTART, "Pimbo 再起動(&R)"}, {e2e::IDM_SETTINGS, "設定(&O)"},
-      {e2e::IDM_EXIT, "終了(&Q)"},
+      {IDM_ABOUT, "ﾊﾞｰｼﾞｮﾝ情報(&A)"}, {IDM_HOMEPAGE, "ﾎｰﾑﾍﾟｰｼﾞ(&W)"}, {0, nullptr},
+      {IDM_RESTART, "Pimbo 再起動(&R)"}, {IDM_SETTINGS, "設定(&O)"},
+      {IDM_EXIT, "終了(&Q)"},
   };
   ASSERT_TRUE(error.empty()) << error;
   ASSERT_EQ(items.size(), std::size(expected));
@@ -120,7 +120,7 @@ TEST_F(LauncherTray, OtherMouseMessagesOpenNothing) {
 
 TEST_F(LauncherTray, AboutBoxShowsTheVersionAndTheLauncherStays) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_ABOUT));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_ABOUT));
   HWND box = e2e::WaitForMessageBox(launcher_.Id(), "ﾊﾞｰｼﾞｮﾝ情報");
   ASSERT_TRUE(box) << "expected a message box titled ﾊﾞｰｼﾞｮﾝ情報";
   EXPECT_EQ(e2e::MessageBoxText(box), "Pimbo launcher ver1.26" + std::string(25, ' '));

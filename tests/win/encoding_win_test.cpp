@@ -13,7 +13,7 @@
 #include "platform.h"
 #include "profile.h"
 #include "text_encoding.h"
-#include "win_files.h"
+#include "test_files.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ std::string Texts(const CommandList& list) {
 }
 
 TEST(EncodingWinTest, EveryEncodingReadsAsCodePage932InBothPrograms) {
-  WinTempFolder folder;
+  TempFolder folder;
   std::string const ini = folder.File("pimbo.ini");
   std::string expectedLauncher;
   std::string expectedEditor;
@@ -103,7 +103,7 @@ TEST(EncodingWinTest, EveryEncodingReadsAsCodePage932InBothPrograms) {
 }
 
 TEST(EncodingWinTest, SavedFilesAreTheirOwnEncodingByteForByte) {
-  WinTempFolder folder;
+  TempFolder folder;
   std::string const ini = folder.File("pimbo.ini");
   for (const Form& form : Forms()) {
     SCOPED_TRACE(form.label);
@@ -154,7 +154,7 @@ TEST(EncodingWinTest, StandInsAreTheSystemsUserDefinedCharacters) {
 }
 
 TEST(EncodingWinTest, CharactersWithoutAFormAreKeptThroughTheEditorsSave) {
-  WinTempFolder folder;
+  TempFolder folder;
   std::string const ini = folder.File("pimbo.ini");
   std::string const bytes = Narrow(CP_UTF8, u"# 😀\r\n\r\n[settings]\r\ncommand count=1\r\n\r\n"
                                             u"[commands]\r\ncommand name0=\"한국 ¥\"\r\n"

@@ -13,7 +13,7 @@
 #include "setting_number_cases.h"
 #include "settings_win.h"
 #include "startup_rules.h"
-#include "win_files.h"
+#include "test_files.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ class SettingNumberWinTest : public ::testing::Test {
     return ProfileGetSettingInt(SETTINGS_SECTION, key, defaultValue, nullptr);
   }
 
-  WinTempFolder folder_;
+  TempFolder folder_;
 };
 
 TEST_F(SettingNumberWinTest, EveryValueReadsAsThePlatformsReaderReadsIt) {

@@ -13,7 +13,7 @@
 #include "profile.h"
 #include "settings.h"
 #include "storage_fault.h"
-#include "win_files.h"
+#include "test_files.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ class StorageWinTest : public ::testing::Test {
     EXPECT_EQ(folder_.List(), std::vector<std::string>{"pimbo.ini"});
   }
 
-  WinTempFolder folder_;
+  TempFolder folder_;
   DWORD elapsedMs_ = 0;
 };
 

@@ -166,19 +166,46 @@ TEST(Completion, CompletedKeyRunsOnlyThroughEnter) {
   }
   // Enter: exactly one candidate, whose command runs.
   TestCandidates candidates(commands.head(), input.text);
-  ASSERT_EQ(candidates.size(), 1);
-  EXPECT_EQ(candidates.list()->command, commands.head());
+  EnterDecision decision = DecideEnter(candidates.list());
+  EXPECT_EQ(decision.action, EnterAction::Run);
+  EXPECT_EQ(decision.command, commands.head());
 }
 
-TEST(Completion, EnterOnAnEmptyTextRunsTheOnlyCommand) {
+// Enter runs the one candidate, lists several and leaves a line that fits no key alone.
+TEST(Enter, DecisionTable) {
+  TestCommands none{};
   TestCommands one{"calc"};
-  TestCandidates candidates(one.head(), "");
-  ASSERT_EQ(candidates.size(), 1);
-  EXPECT_EQ(candidates.list()->command, one.head());
-
-  TestCommands two{"calc", "cmd"};
-  TestCandidates several(two.head(), "");
-  EXPECT_EQ(several.size(), 2);  // Enter lists them instead
+  TestCommands several{"calc", "cmd", "Calc", "c"};
+  struct Case {
+    const TestCommands* commands;
+    const char* text;
+    EnterAction action;
+    const char* runs;  // the key of the command that runs, for Run
+  };
+  const Case cases[] = {
+      /* 0 empty line, one command: it runs */ {&one, "", EnterAction::Run, "calc"},
+      /* 1 empty line, no command */ {&none, "", EnterAction::Nothing, nullptr},
+      /* 2 empty line, several commands: listed */ {&several, "", EnterAction::List, nullptr},
+      /* 3 a prefix of one key only */ {&several, "ca", EnterAction::Run, "calc"},
+      /* 4 keys are case-sensitive */ {&several, "Ca", EnterAction::Run, "Calc"},
+      /* 5 a prefix of several keys */ {&several, "c", EnterAction::List, nullptr},
+      /* 6 the whole key, as Tab completes it */ {&one, "calc", EnterAction::Run, "calc"},
+      /* 7 no key begins with the text */ {&several, "x", EnterAction::Nothing, nullptr},
+      /* 8 a text longer than the only key */ {&one, "calcx", EnterAction::Nothing, nullptr},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    TestCandidates candidates(c.commands->head(), c.text);
+    EnterDecision decision = DecideEnter(candidates.list());
+    EXPECT_EQ(decision.action, c.action) << "case " << i;
+    if (c.runs != nullptr) {
+      ASSERT_NE(decision.command, nullptr) << "case " << i;
+      EXPECT_STREQ(decision.command->key, c.runs) << "case " << i;
+    } else {
+      EXPECT_EQ(decision.command, nullptr) << "case " << i;
+    }
+    ++i;
+  }
 }
 
 std::string DisplayLine(const std::string& key, const std::string& name) {

@@ -12,7 +12,7 @@
 #include "commands.h"
 #include "looked_up_commands.h"
 #include "profile.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 

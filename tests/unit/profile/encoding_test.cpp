@@ -11,7 +11,7 @@
 #include "configuration.h"
 #include "profile.h"
 #include "storage_fault.h"
-#include "test_files.h"
+#include "profile_files.h"
 #include "text_encoding.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "profile.h"
 #include "profile_text.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 

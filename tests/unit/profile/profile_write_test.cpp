@@ -9,7 +9,7 @@
 #include "commands.h"
 #include "configuration.h"
 #include "profile.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 

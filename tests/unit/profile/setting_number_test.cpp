@@ -7,7 +7,7 @@
 #include "profile.h"
 #include "setting_number.h"
 #include "setting_number_cases.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform.h"
 #include "profile.h"
 #include "storage_fault.h"
-#include "test_files.h"
+#include "profile_files.h"
 
 namespace {
 
