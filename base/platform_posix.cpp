@@ -82,14 +82,6 @@ bool WriteInPlace(const char* path, const char* data, std::size_t size) {
   return ok;
 }
 
-// How one attempt to put the new file in place ended.
-enum class Placement {
-  Placed,    // the new file stands at path
-  Refused,   // both files keep their names; a passing lock, worth another attempt
-  Failed,    // both files keep their names, or the old file is back in place
-  Stranded,  // path is missing: the data stands only under the temporary names
-};
-
 // One attempt to rename the flushed file temp onto the existing file path. rename replaces in
 // one step; the faults of the Windows side's ReplaceFileA are injected with the same outcome,
 // so that the rules that follow them are checked here under the sanitizers.

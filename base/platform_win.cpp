@@ -82,14 +82,6 @@ bool WriteInPlace(const char* path, const char* data, std::size_t size) {
   return ok;
 }
 
-// How one attempt to put the new file in place ended.
-enum class Placement {
-  Placed,    // the new file stands at path
-  Refused,   // both files keep their names; a passing lock, worth another attempt
-  Failed,    // both files keep their names, or the old file is back in place
-  Stranded,  // path is missing: the data stands only under the temporary names
-};
-
 // Refusals that a reader holding the file for a moment causes. ERROR_UNABLE_TO_REMOVE_REPLACED
 // is ReplaceFileA's word for an old file that another handle keeps from being renamed;
 // ERROR_UNABLE_TO_MOVE_REPLACEMENT, with a backup name, for a new file that a scanner still

@@ -23,6 +23,14 @@ enum class StorageFault {
   Stranded,  // as Stuck, and the old file cannot be moved back either
 };
 
+// How one attempt of either platform side to put the new file in place ended.
+enum class Placement {
+  Placed,    // the new file stands at path
+  Refused,   // both files keep their names; a passing lock, worth another attempt
+  Failed,    // both files keep their names, or the old file is back in place
+  Stranded,  // path is missing: the data stands only under the temporary names
+};
+
 // The step that is to fail next, without counting a strike (None: every step runs normally).
 StorageFault PendingStorageFault();
 
