@@ -68,7 +68,7 @@ TEST_F(SystemHotKey, CombinationIsRegisteredWithoutRepeats) {
   ExpectCloseEndsWithZero();
 
   // "...:trace:keyboard:NtUserRegisterHotKey (<window>,<id>,0x<modifiers>,<key>)"
-  std::string const text = e2e::ReadFileBytes(folder_->PathOf("trace.log"));
+  std::string const text = ReadBytes(folder_->PathOf("trace.log"));
   size_t const at = text.find("RegisterHotKey (");
   ASSERT_NE(at, std::string::npos) << "expected Wine's trace of the registration, got:\n"
                                    << text.substr(0, 2000);
@@ -129,7 +129,7 @@ class ScopedCurrentDirectory {
 TEST_F(SystemHandOver, SettingsStartsTheEditorInItsFolder) {
   ScopedCurrentDirectory elsewhere;
   ASSERT_NO_FATAL_FAILURE(Launch({}, {}));
-  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_SETTINGS));
+  ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_SETTINGS));
   ASSERT_TRUE(launcher_.WaitExit()) << "expected the launcher to hand over and end";
   ASSERT_NO_FATAL_FAILURE(ExpectStartedInTheFolder(*folder_, "pimbosetting.exe",
                                                    FirstRecord(*folder_)));
@@ -154,7 +154,7 @@ TEST_F(SystemHandOver, RestartsStartTheLauncherInItsFolder) {
       ASSERT_NO_FATAL_FAILURE(ShowForTyping());
       ASSERT_TRUE(e2e::TypeText("r"));
     } else {
-      ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, e2e::IDM_RESTART));
+      ASSERT_TRUE(e2e::Post(window_, WM_COMMAND, IDM_RESTART));
     }
     ASSERT_TRUE(launcher_.WaitExit()) << "expected the old launcher to end";
     ASSERT_NO_FATAL_FAILURE(ExpectStartedInTheFolder(*folder_, "pimbo.exe", FirstRecord(*folder_)));
