@@ -243,7 +243,8 @@ int ChooseSettingsColour(HWND dialog, int which) {
 
 void ReadSettingsControls(HWND dialog) {
   LRESULT const hotKey = SendDlgItemMessageA(dialog, IDC_HOT_KEY, HKM_GETHOTKEY, 0, 0);
-  CurrentSettings.hotKey = HotKeyFromControl(static_cast<std::uint16_t>(hotKey & 0xFFFF));
+  CurrentSettings.hotKey =
+      HotKeyToStore(static_cast<std::uint16_t>(hotKey & 0xFFFF), CurrentSettings.hotKey);
   // No selection (CB_ERR) is kept as its low byte, 255.
   CurrentSettings.hideTime = static_cast<std::uint8_t>(
       ComboBox_GetCurSel(GetDlgItem(dialog, IDC_HIDE_TIME)) & 0xFF);
