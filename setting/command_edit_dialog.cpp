@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command_types.h"
+#include "drop_rules.h"
 #include "editor.h"
 #include "resource.h"
 #include "texts.h"
@@ -158,7 +159,10 @@ void EditOnBrowseFile(HWND dialog) {
                           : ChooseFile(dialog, CHOOSE_FILE_TITLE, CHOOSE_FILE_FILTER, nullptr,
                                        path);
   if (!chosen) return;
-  SetDlgItemTextA(dialog, IDC_FILE, path);
+  char text[MAX_PATH + 2];
+  bool const programGiven = GetWindowTextLengthA(GetDlgItem(dialog, IDC_APPLICATION)) > 0;
+  if (!FileFieldText(typeNumber, programGiven, path, text, sizeof text)) return;
+  SetDlgItemTextA(dialog, IDC_FILE, text);
   FillNameFromPath(dialog, path);
 }
 

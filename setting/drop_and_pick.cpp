@@ -139,10 +139,15 @@ void PlaceDroppedPath(HWND dialog, int type, const char* path) {
     case DropField::Application:
       OfferToField(dialog, IDC_APPLICATION, REPLACE_APPLICATION_QUESTION, path);
       break;
-    case DropField::File:
+    case DropField::File: {
+      char text[DROP_PATH_SIZE + 2];
+      if (!FileFieldText(type, FieldHasText(dialog, IDC_APPLICATION), path, text, sizeof text)) {
+        return;
+      }
       OfferToField(dialog, IDC_FILE,
-                   type == CMD_APP ? REPLACE_FILE_QUESTION : REPLACE_FOLDER_QUESTION, path);
+                   type == CMD_APP ? REPLACE_FILE_QUESTION : REPLACE_FOLDER_QUESTION, text);
       break;
+    }
   }
   FillNameFromPath(dialog, path);
 }

@@ -79,6 +79,22 @@ TEST_F(EditorDrop, ProgramsFillTheApplicationFieldOtherFilesTheFileField) {
   EXPECT_EQ(Fields(), (EditFields{"TOOL", folder_->PathOf("run.Com"), folder_->PathOf("README")}));
 }
 
+// A document with a blank is one argument of the program: quoted. Without a program it is the
+// file to open itself: as it is.
+TEST_F(EditorDrop, ADocumentWithABlankIsQuotedAsTheProgramsParameter) {
+  ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
+  for (const char* name : {"tool.exe", "my notes.txt"}) ASSERT_TRUE(folder_->WriteFile(name, "x"));
+  std::string const document = folder_->PathOf("my notes.txt");
+  ASSERT_NO_FATAL_FAILURE(Drop({document}, DropOutcome::Handled));
+  EXPECT_EQ(Fields(), (EditFields{"my notes", "", document}));
+  ASSERT_NO_FATAL_FAILURE(Drop({folder_->PathOf("tool.exe")}, DropOutcome::Handled));
+  ASSERT_NO_FATAL_FAILURE(Drop({document}, DropOutcome::Asking));
+  ASSERT_NO_FATAL_FAILURE(Answer(REPLACE_CAPTION, REPLACE_FILE, IDYES));
+  EXPECT_TRUE(Settled());
+  EXPECT_EQ(Fields(),
+            (EditFields{"my notes", folder_->PathOf("tool.exe"), "\"" + document + "\""}));
+}
+
 TEST_F(EditorDrop, NoToAReplaceQuestionStillFillsAnEmptyName) {
   ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
   ASSERT_TRUE(folder_->WriteFile("letter.txt", "x"));
