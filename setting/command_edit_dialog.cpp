@@ -200,9 +200,22 @@ void ShowRecord(HWND dialog, CommandEditState* state, const CommandRecord* recor
   }
 }
 
+// The message that carries a drop's data between processes; the headers do not name it.
+UINT const WM_COPYGLOBALDATA = 0x0049;
+
+// Started as administrator, the editor is a level above the desktop, whose drops (these three
+// messages) the system would otherwise filter out before they reach the dialog.
+void AllowDropsFromLowerLevels(HWND dialog) {
+  UINT const messages[] = {WM_DROPFILES, WM_COPYDATA, WM_COPYGLOBALDATA};
+  for (UINT const message : messages) {
+    ChangeWindowMessageFilterEx(dialog, message, MSGFLT_ALLOW, nullptr);
+  }
+}
+
 void EditOnInitDialog(HWND dialog, CommandEditState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   DragAcceptFiles(dialog, TRUE);
+  AllowDropsFromLowerLevels(dialog);
   CenterWindowOnDesktop(dialog);
   SetWindowTextA(dialog, EDIT_DIALOG_TITLE);
   // Launch keys are typed key by key, never composed.
