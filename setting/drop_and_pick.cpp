@@ -165,11 +165,30 @@ void HandleDrop(HWND dialog, HDROP drop) {
   PlaceDroppedPath(dialog, type, path);
 }
 
-// The executable of the process that owns window, through the process-status library on the
-// NT family and tool-help on the other; both are looked up at run time.
+// The executable of process processId by the least access that asks for it, which an elevated
+// or protected process grants too (where the process-status library's access is refused).
+// Looked up at run time, for a system that lacks it.
+bool LimitedQueryExecutable(DWORD processId, char (&path)[PATH_BUFFER_SIZE]) {
+  using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, char*, DWORD*);
+  auto queryImageName = reinterpret_cast<QueryImageName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA(KERNEL32_LIBRARY), QUERY_FULL_PROCESS_IMAGE_NAME)));
+  if (queryImageName == nullptr) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return false;
+  DWORD size = sizeof path;
+  // The size comes back as the characters written, the terminator not counted.
+  bool const found = queryImageName(process, 0, path, &size) && size > 0 && size < sizeof path;
+  CloseHandle(process);
+  if (!found) path[0] = '\0';
+  return found;
+}
+
+// The executable of the process that owns window: by the limited query first, else through the
+// process-status library on the NT family and tool-help on the other, all looked up at run time.
 bool ProcessExecutable(HWND window, char (&path)[PATH_BUFFER_SIZE]) {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
+  if (LimitedQueryExecutable(processId, path)) return true;
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
