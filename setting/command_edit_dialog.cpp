@@ -379,6 +379,10 @@ INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPA
     case WM_LBUTTONUP:
       CommandEditOnButtonUp(dialog);
       return FALSE;
+    case WM_CAPTURECHANGED:  // another window took the mouse (Alt+Tab, the Win key, a menu)
+    case WM_CANCELMODE:
+      CommandEditOnLostCapture(dialog);
+      return FALSE;
     default:
       return FALSE;
   }

@@ -265,6 +265,14 @@ void FinishPick(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_APPLICATION, program);
 }
 
+// Ends a pick with the capture let go and the arrow back; nothing is taken yet.
+void EndPick(HWND dialog) {
+  // Cleared first: letting the capture go sends WM_CAPTURECHANGED, which must find no pick.
+  PickActive = FALSE;
+  if (GetCapture() == dialog) ReleaseCapture();
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
 }  // namespace
 
 INT_PTR CommandEditOnDropFiles(HWND dialog, HDROP drop) {
@@ -287,8 +295,10 @@ void CommandEditOnButtonDown(HWND dialog) {
 
 void CommandEditOnButtonUp(HWND dialog) {
   if (!PickActive) return;
-  ReleaseCapture();
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  EndPick(dialog);
   FinishPick(dialog);
-  PickActive = FALSE;
+}
+
+void CommandEditOnLostCapture(HWND dialog) {
+  if (PickActive) EndPick(dialog);
 }
