@@ -35,11 +35,73 @@ std::uint16_t MapModifiers(std::uint16_t value, bool toControl) {
   return static_cast<std::uint16_t>((mapped << 8) | (value & 0xFFu));
 }
 
+struct ExtendedKey {
+  std::uint8_t key;
+  bool onlyExtended;  // the virtual key comes from the extended key alone
+};
+
+// The extended keys of the enhanced keyboard as the platform's keyboard input lists them. Only
+// the keypad's Enter shares its virtual key (VK_RETURN) with a key that is not extended: the
+// control is given the main Enter, which registers as the same hot key.
+constexpr ExtendedKey EXTENDED_KEYS[] = {
+    {0x03, true},   // VK_CANCEL, Break (Ctrl+Pause)
+    {0x0D, false},  // VK_RETURN, the keypad's Enter
+    {0x21, true},   // VK_PRIOR, Page Up
+    {0x22, true},   // VK_NEXT, Page Down
+    {0x23, true},   // VK_END
+    {0x24, true},   // VK_HOME
+    {0x25, true},   // VK_LEFT
+    {0x26, true},   // VK_UP
+    {0x27, true},   // VK_RIGHT
+    {0x28, true},   // VK_DOWN
+    {0x2C, true},   // VK_SNAPSHOT, Print Screen
+    {0x2D, true},   // VK_INSERT
+    {0x2E, true},   // VK_DELETE
+    {0x6F, true},   // VK_DIVIDE, the keypad's "/"
+    {0x90, true},   // VK_NUMLOCK
+    {0xA3, true},   // VK_RCONTROL
+    {0xA5, true},   // VK_RMENU, the right-hand Alt
+};
+
+const ExtendedKey* FindExtendedKey(unsigned key) {
+  for (const ExtendedKey& extended : EXTENDED_KEYS) {
+    if (extended.key == key) return &extended;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-std::uint16_t HotKeyToControl(std::uint16_t stored) { return MapModifiers(stored, true); }
+bool IsExtendedHotKey(std::uint8_t key) { return FindExtendedKey(key) != nullptr; }
 
-std::uint16_t HotKeyFromControl(std::uint16_t control) { return MapModifiers(control, false); }
+std::uint16_t HotKeyToControl(std::uint16_t stored) {
+  std::uint16_t control = MapModifiers(stored, true);
+  if (const ExtendedKey* extended = FindExtendedKey(stored & 0xFFu)) {
+    // The control has no Win: for these keys its extended bit names the key instead.
+    control = static_cast<std::uint16_t>(control & ~(HOTKEY_CONTROL_EXT << 8));
+    if (extended->onlyExtended) {
+      control = static_cast<std::uint16_t>(control | HOTKEY_CONTROL_EXT << 8);
+    }
+  }
+  return control;
+}
+
+std::uint16_t HotKeyFromControl(std::uint16_t control) {
+  std::uint16_t stored = MapModifiers(control, false);
+  // The real control sets its extended bit by itself for these keys: it is never Win.
+  if (IsExtendedHotKey(control & 0xFFu)) {
+    stored = static_cast<std::uint16_t>(stored & ~(HOTKEY_STORED_WIN << 8));
+  }
+  return stored;
+}
+
+std::uint16_t HotKeyToStore(std::uint16_t control, std::uint16_t stored) {
+  bool const winLost = (stored >> 8 & HOTKEY_STORED_WIN) && IsExtendedHotKey(stored & 0xFFu);
+  if (winLost && control == HotKeyToControl(stored)) {
+    return static_cast<std::uint16_t>(stored & 0x0FFFu);
+  }
+  return HotKeyFromControl(control);
+}
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command_types.h"
+#include "drop_rules.h"
 #include "editor.h"
 #include "resource.h"
 #include "texts.h"
@@ -158,7 +159,10 @@ void EditOnBrowseFile(HWND dialog) {
                           : ChooseFile(dialog, CHOOSE_FILE_TITLE, CHOOSE_FILE_FILTER, nullptr,
                                        path);
   if (!chosen) return;
-  SetDlgItemTextA(dialog, IDC_FILE, path);
+  char text[MAX_PATH + 2];
+  bool const programGiven = GetWindowTextLengthA(GetDlgItem(dialog, IDC_APPLICATION)) > 0;
+  if (!FileFieldText(typeNumber, programGiven, path, text, sizeof text)) return;
+  SetDlgItemTextA(dialog, IDC_FILE, text);
   FillNameFromPath(dialog, path);
 }
 
@@ -196,9 +200,22 @@ void ShowRecord(HWND dialog, CommandEditState* state, const CommandRecord* recor
   }
 }
 
+// The message that carries a drop's data between processes; the headers do not name it.
+UINT const WM_COPYGLOBALDATA = 0x0049;
+
+// Started as administrator, the editor is a level above the desktop, whose drops (these three
+// messages) the system would otherwise filter out before they reach the dialog.
+void AllowDropsFromLowerLevels(HWND dialog) {
+  UINT const messages[] = {WM_DROPFILES, WM_COPYDATA, WM_COPYGLOBALDATA};
+  for (UINT const message : messages) {
+    ChangeWindowMessageFilterEx(dialog, message, MSGFLT_ALLOW, nullptr);
+  }
+}
+
 void EditOnInitDialog(HWND dialog, CommandEditState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   DragAcceptFiles(dialog, TRUE);
+  AllowDropsFromLowerLevels(dialog);
   CenterWindowOnDesktop(dialog);
   SetWindowTextA(dialog, EDIT_DIALOG_TITLE);
   // Launch keys are typed key by key, never composed.
@@ -361,6 +378,10 @@ INT_PTR CALLBACK CommandEditDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPA
       return FALSE;
     case WM_LBUTTONUP:
       CommandEditOnButtonUp(dialog);
+      return FALSE;
+    case WM_CAPTURECHANGED:  // another window took the mouse (Alt+Tab, the Win key, a menu)
+    case WM_CANCELMODE:
+      CommandEditOnLostCapture(dialog);
       return FALSE;
     default:
       return FALSE;

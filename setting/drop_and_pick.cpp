@@ -139,10 +139,15 @@ void PlaceDroppedPath(HWND dialog, int type, const char* path) {
     case DropField::Application:
       OfferToField(dialog, IDC_APPLICATION, REPLACE_APPLICATION_QUESTION, path);
       break;
-    case DropField::File:
+    case DropField::File: {
+      char text[DROP_PATH_SIZE + 2];
+      if (!FileFieldText(type, FieldHasText(dialog, IDC_APPLICATION), path, text, sizeof text)) {
+        return;
+      }
       OfferToField(dialog, IDC_FILE,
-                   type == CMD_APP ? REPLACE_FILE_QUESTION : REPLACE_FOLDER_QUESTION, path);
+                   type == CMD_APP ? REPLACE_FILE_QUESTION : REPLACE_FOLDER_QUESTION, text);
       break;
+    }
   }
   FillNameFromPath(dialog, path);
 }
@@ -160,11 +165,30 @@ void HandleDrop(HWND dialog, HDROP drop) {
   PlaceDroppedPath(dialog, type, path);
 }
 
-// The executable of the process that owns window, through the process-status library on the
-// NT family and tool-help on the other; both are looked up at run time.
+// The executable of process processId by the least access that asks for it, which an elevated
+// or protected process grants too (where the process-status library's access is refused).
+// Looked up at run time, for a system that lacks it.
+bool LimitedQueryExecutable(DWORD processId, char (&path)[PATH_BUFFER_SIZE]) {
+  using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, char*, DWORD*);
+  auto queryImageName = reinterpret_cast<QueryImageName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA(KERNEL32_LIBRARY), QUERY_FULL_PROCESS_IMAGE_NAME)));
+  if (queryImageName == nullptr) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process == nullptr) return false;
+  DWORD size = sizeof path;
+  // The size comes back as the characters written, the terminator not counted.
+  bool const found = queryImageName(process, 0, path, &size) && size > 0 && size < sizeof path;
+  CloseHandle(process);
+  if (!found) path[0] = '\0';
+  return found;
+}
+
+// The executable of the process that owns window: by the limited query first, else through the
+// process-status library on the NT family and tool-help on the other, all looked up at run time.
 bool ProcessExecutable(HWND window, char (&path)[PATH_BUFFER_SIZE]) {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
+  if (LimitedQueryExecutable(processId, path)) return true;
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
@@ -241,6 +265,14 @@ void FinishPick(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_APPLICATION, program);
 }
 
+// Ends a pick with the capture let go and the arrow back; nothing is taken yet.
+void EndPick(HWND dialog) {
+  // Cleared first: letting the capture go sends WM_CAPTURECHANGED, which must find no pick.
+  PickActive = FALSE;
+  if (GetCapture() == dialog) ReleaseCapture();
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
 }  // namespace
 
 INT_PTR CommandEditOnDropFiles(HWND dialog, HDROP drop) {
@@ -263,8 +295,10 @@ void CommandEditOnButtonDown(HWND dialog) {
 
 void CommandEditOnButtonUp(HWND dialog) {
   if (!PickActive) return;
-  ReleaseCapture();
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  EndPick(dialog);
   FinishPick(dialog);
-  PickActive = FALSE;
+}
+
+void CommandEditOnLostCapture(HWND dialog) {
+  if (PickActive) EndPick(dialog);
 }

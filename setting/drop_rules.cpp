@@ -68,6 +68,24 @@ DropField ChooseDropField(int type, bool isDirectory, const char* path) {
   return IsProgramExtension(PathExtension(path)) ? DropField::Application : DropField::File;
 }
 
+bool FileFieldText(int type, bool programGiven, const char* path, char* out,
+                   std::size_t size) {
+  // No byte of a double-byte character is a blank (0x20), so a plain search finds only blanks.
+  bool const quoted = type == CMD_APP && programGiven && std::strchr(path, ' ') != nullptr;
+  std::size_t const length = std::strlen(path);
+  std::size_t const needed = length + (quoted ? 2 : 0) + 1;
+  if (size == 0) return false;
+  out[0] = '\0';
+  if (needed > size) return false;
+  char* end = out;
+  if (quoted) *end++ = '"';
+  std::memcpy(end, path, length);
+  end += length;
+  if (quoted) *end++ = '"';
+  *end = '\0';
+  return true;
+}
+
 std::size_t FolderPartLength(const char* path) {
   const char* name = FileNamePart(path);
   return static_cast<std::size_t>(name - path);

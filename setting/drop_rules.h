@@ -18,6 +18,13 @@ enum class DropField {
 // for the other types (only the folder command takes drops) the file field.
 DropField ChooseDropField(int type, bool isDirectory, const char* path);
 
+// The text a dropped or chosen path puts into the file field. On a program command whose
+// application field holds a program (programGiven) the file field is that program's parameters:
+// a path with a blank goes in double quotes, so that it reaches the program as one argument.
+// Anywhere else the file field names the document itself and takes the path as it is. False,
+// with out empty, when the text does not fit out (size bytes).
+bool FileFieldText(int type, bool programGiven, const char* path, char* out, std::size_t size);
+
 // The extension of the last component of path: from its last dot, or empty when it has none
 // (a dot before the last backslash, or one followed by a blank later in the name, starts none).
 const char* PathExtension(const char* path);

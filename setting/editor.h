@@ -83,6 +83,9 @@ void FillNameFromPath(HWND dialog, const char* path);
 INT_PTR CommandEditOnDropFiles(HWND dialog, HDROP drop);
 void CommandEditOnButtonDown(HWND dialog);
 void CommandEditOnButtonUp(HWND dialog);
+// The mouse capture lost in the middle of a pick (WM_CAPTURECHANGED, WM_CANCELMODE): the pick
+// ends with nothing taken.
+void CommandEditOnLostCapture(HWND dialog);
 
 // command_list.cpp
 void AttachSystemImageList(HWND listView);

@@ -206,15 +206,28 @@ void SettingsOnMouseMove() {
   ImageList_DragMove(cursor.x, cursor.y);
 }
 
-void SettingsOnButtonUp(HWND dialog) {
-  if (!PositionDragActive) return;
+// Ends the drag: the image gone, the picture and the cursor back, the capture let go. Nothing
+// is stored.
+void EndPositionDrag(HWND dialog) {
+  // Cleared first: letting the capture go sends WM_CAPTURECHANGED, which must find no drag.
   PositionDragActive = FALSE;
-  ReleaseCapture();
+  if (GetCapture() == dialog) ReleaseCapture();
   ImageList_DragLeave(GetDesktopWindow());
   ImageList_EndDrag();
   ShowWindow(GetDlgItem(dialog, IDC_POSITION), SW_SHOW);
   SetCursor(SavedCursor);
   SavedCursor = nullptr;
+}
+
+// The capture taken away in the middle of a drag (Alt+Tab, the Win key, another window's
+// SetCapture, WM_CANCELMODE): the position stays as it was.
+void SettingsOnLostCapture(HWND dialog) {
+  if (PositionDragActive) EndPositionDrag(dialog);
+}
+
+void SettingsOnButtonUp(HWND dialog) {
+  if (!PositionDragActive) return;
+  EndPositionDrag(dialog);
   POINT cursor = {};
   GetCursorPos(&cursor);
   // The drag image's top-left corner becomes the launcher window's.
@@ -243,7 +256,8 @@ int ChooseSettingsColour(HWND dialog, int which) {
 
 void ReadSettingsControls(HWND dialog) {
   LRESULT const hotKey = SendDlgItemMessageA(dialog, IDC_HOT_KEY, HKM_GETHOTKEY, 0, 0);
-  CurrentSettings.hotKey = HotKeyFromControl(static_cast<std::uint16_t>(hotKey & 0xFFFF));
+  CurrentSettings.hotKey =
+      HotKeyToStore(static_cast<std::uint16_t>(hotKey & 0xFFFF), CurrentSettings.hotKey);
   // No selection (CB_ERR) is kept as its low byte, 255.
   CurrentSettings.hideTime = static_cast<std::uint8_t>(
       ComboBox_GetCurSel(GetDlgItem(dialog, IDC_HIDE_TIME)) & 0xFF);
@@ -277,6 +291,10 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
       return FALSE;
     case WM_LBUTTONUP:
       SettingsOnButtonUp(dialog);
+      return FALSE;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      SettingsOnLostCapture(dialog);
       return FALSE;
     case WM_SETTINGS_UNTOPMOST:
       SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, FRONT_FLAGS);

@@ -167,6 +167,7 @@ inline constexpr char PSAPI_LIBRARY[] = "PSAPI.DLL";
 inline constexpr char PSAPI_ENUM_PROCESS_MODULES[] = "EnumProcessModules";
 inline constexpr char PSAPI_GET_MODULE_FILE_NAME_EX[] = "GetModuleFileNameExA";
 inline constexpr char KERNEL32_LIBRARY[] = "kernel32.dll";
+inline constexpr char QUERY_FULL_PROCESS_IMAGE_NAME[] = "QueryFullProcessImageNameA";
 inline constexpr char TOOLHELP_SNAPSHOT[] = "CreateToolhelp32Snapshot";
 inline constexpr char TOOLHELP_PROCESS_FIRST[] = "Process32First";
 inline constexpr char TOOLHELP_PROCESS_NEXT[] = "Process32Next";

@@ -46,5 +46,17 @@ inline constexpr std::uint16_t HOTKEY_CONTROL_EXT = 8;      // HOTKEYF_EXT
 // MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8) and the hot-key control's value (low byte the key,
 // high byte HOTKEYF_SHIFT 1, HOTKEYF_CONTROL 2, HOTKEYF_ALT 4, HOTKEYF_EXT 8): each modifier
 // bit maps to its counterpart, the key byte is kept, other high bits are dropped.
+// On an extended key (the arrows, Home, End, Page Up/Down, Insert, Delete, the keypad's "/" and
+// Enter, Num Lock, Break, Print Screen, the right-hand Ctrl and Alt) HOTKEYF_EXT is not Win but
+// the key's own flag, which the real control sets by itself: it is read as no modifier and
+// written back with the key (the keypad's Enter excepted, shown as the main Enter). The control's
+// form thus has no Win with an extended key: control -> stored -> control keeps every value the
+// control gives, but stored -> control drops Win from Win + an extended key.
 std::uint16_t HotKeyToControl(std::uint16_t stored);
 std::uint16_t HotKeyFromControl(std::uint16_t control);
+// True for the extended keys above (a virtual key).
+bool IsExtendedHotKey(std::uint8_t key);
+// The hot key to store from the control's value, given the one stored before: a stored Win +
+// extended key stays while the control still shows it (it has no form of its own there), any
+// other value is HotKeyFromControl's.
+std::uint16_t HotKeyToStore(std::uint16_t control, std::uint16_t stored);

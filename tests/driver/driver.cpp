@@ -620,7 +620,7 @@ bool ClickAt(POINT screen) {
          LeftButtonAt(screen, false);
 }
 
-bool DragMouse(POINT from, POINT to, int steps) {
+bool DragMouse(POINT from, POINT to, int steps, std::function<void()> const& midway) {
   // Under Wine on a loaded machine a synthetic press is now and then lost on its way to the
   // program: a press that takes no capture is released and made again, a few times.
   bool captured = false;
@@ -658,6 +658,7 @@ bool DragMouse(POINT from, POINT to, int steps) {
     LeftButton(false);
     return false;
   }
+  if (midway) midway();
   return LeftButtonAt(to, false);
 }
 

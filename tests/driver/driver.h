@@ -359,7 +359,8 @@ bool LeftButton(bool down);
 bool ClickAt(POINT screen);
 // Presses the left button at from, moves to to in steps intermediate moves (pausing between
 // them so that the program sees each one), releases it there once the cursor stays there.
-bool DragMouse(POINT from, POINT to, int steps = 8);
+// midway, when given, runs at to with the button still held, before the release.
+bool DragMouse(POINT from, POINT to, int steps = 8, std::function<void()> const& midway = {});
 
 // ---------------------------------------------------------------------------------------------
 // Added for the drop and window-pick tests

@@ -35,6 +35,43 @@ TEST_F(EditorAppearance, DraggingThePictureStoresTheDropCorner) {
   EXPECT_EQ(Setting("YPOINT"), std::to_string(drop.y - offset.y));
 }
 
+// The capture taken away in the middle of the drag (what Alt+Tab or the Win key do): the drag
+// ends where it began, and the next one works.
+TEST_F(EditorAppearance, ADragThatLosesTheMouseStoresNothing) {
+  for (bool const again : {false, true}) {
+    SCOPED_TRACE(again ? "then a whole drag" : "alone");
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=100", "YPOINT=50"}, {})));
+    HWND picture = Control(IDC_POSITION);
+    ASSERT_TRUE(picture);
+    RECT rect{};
+    ASSERT_TRUE(GetWindowRect(picture, &rect));
+    POINT const grab{rect.left + 20, rect.top + 5};
+    POINT offset = grab;
+    ASSERT_TRUE(ScreenToClient(picture, &offset));
+    POINT const drop{400, 300};
+    DWORD const thread = GetWindowThreadProcessId(picture, nullptr);
+    auto const released = [&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+    };
+    bool cancelled = false;
+    ASSERT_TRUE(e2e::DragMouse(grab, drop, 8, [&] {
+      cancelled = e2e::Send(dialog_, WM_CANCELMODE, 0, 0) && e2e::WaitUntil(released);
+    })) << "expected the press on the picture to start a drag";
+    EXPECT_TRUE(cancelled) << "expected WM_CANCELMODE to let the mouse go";
+    EXPECT_TRUE(e2e::WaitVisible(picture, true)) << "expected the picture back after the cancel";
+    if (again) {
+      ASSERT_TRUE(e2e::DragMouse(grab, drop)) << "expected a new drag to start";
+      EXPECT_TRUE(e2e::WaitUntil(released)) << "expected the release to end the drag";
+      EXPECT_TRUE(e2e::WaitVisible(picture, true));
+    }
+    EXPECT_EQ(EndWith(IDOK), 0u);
+    EXPECT_EQ(Setting("XPOINT"), again ? std::to_string(drop.x - offset.x) : "100");
+    EXPECT_EQ(Setting("YPOINT"), again ? std::to_string(drop.y - offset.y) : "50");
+  }
+}
+
 inline constexpr char CENTRE_QUESTION[] = "表示位置を画面の中心に設定します";
 
 TEST_F(EditorAppearance, CentreButtonAsksAndItsOkStoresMinusOne) {

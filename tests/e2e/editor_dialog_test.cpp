@@ -155,6 +155,17 @@ HotKeyCase const HOT_KEYS[] = {
     {"1601", MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 'Z', HOTKEYF_ALT | HOTKEYF_EXT,
      "2394"},  // 0x095A: MOD_ALT | MOD_WIN, 'Z'
     {"2394", MAKEWORD('Z', HOTKEYF_ALT | HOTKEYF_EXT), 0, 0, "0"},  // an empty control
+    // Ctrl+Alt+Home as the real control gives it, its extended bit set by itself: no Win.
+    {"305", MAKEWORD('1', HOTKEYF_ALT), VK_HOME, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT,
+     "804"},  // 0x0324
+    // Shown back with the key's extended bit; without it (Wine's control) the same key.
+    {"804", MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT), VK_HOME,
+     HOTKEYF_CONTROL | HOTKEYF_ALT, "804"},
+    // Win+Ctrl+Alt+Home has no form of its own in the control: kept while it is not changed.
+    {"2852", MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT), VK_HOME,
+     HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT, "2852"},  // 0x0B24
+    {"2852", MAKEWORD(VK_HOME, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT), VK_END,
+     HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT, "803"},  // changed: Ctrl+Alt+End
 };
 
 TEST_F(EditorDialog, HotKeyIsShownAndStoredInTheLaunchersEncoding) {

@@ -79,6 +79,22 @@ TEST_F(EditorDrop, ProgramsFillTheApplicationFieldOtherFilesTheFileField) {
   EXPECT_EQ(Fields(), (EditFields{"TOOL", folder_->PathOf("run.Com"), folder_->PathOf("README")}));
 }
 
+// A document with a blank is one argument of the program: quoted. Without a program it is the
+// file to open itself: as it is.
+TEST_F(EditorDrop, ADocumentWithABlankIsQuotedAsTheProgramsParameter) {
+  ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
+  for (const char* name : {"tool.exe", "my notes.txt"}) ASSERT_TRUE(folder_->WriteFile(name, "x"));
+  std::string const document = folder_->PathOf("my notes.txt");
+  ASSERT_NO_FATAL_FAILURE(Drop({document}, DropOutcome::Handled));
+  EXPECT_EQ(Fields(), (EditFields{"my notes", "", document}));
+  ASSERT_NO_FATAL_FAILURE(Drop({folder_->PathOf("tool.exe")}, DropOutcome::Handled));
+  ASSERT_NO_FATAL_FAILURE(Drop({document}, DropOutcome::Asking));
+  ASSERT_NO_FATAL_FAILURE(Answer(REPLACE_CAPTION, REPLACE_FILE, IDYES));
+  EXPECT_TRUE(Settled());
+  EXPECT_EQ(Fields(),
+            (EditFields{"my notes", folder_->PathOf("tool.exe"), "\"" + document + "\""}));
+}
+
 TEST_F(EditorDrop, NoToAReplaceQuestionStillFillsAnEmptyName) {
   ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
   ASSERT_TRUE(folder_->WriteFile("letter.txt", "x"));
@@ -388,8 +404,9 @@ TEST_F(EditorDropBadInput, NamesWhoseSecondByteIs5CAreTakenWhole) {
 
 // --- The window pick -------------------------------------------------------------------------
 
-// Drags the drag icon of edit to the point and waits until the editor has let the mouse go.
-void PickAt(HWND edit, POINT to) {
+// Drags the drag icon of edit to the point and waits until the editor has let the mouse go;
+// midway runs there before the release.
+void PickAt(HWND edit, POINT to, std::function<void()> const& midway = {}) {
   RECT icon{};
   ASSERT_TRUE(GetWindowRect(GetDlgItem(edit, IDC_DRAG_ICON), &icon));
   // The target program's new window may have come up over the dialog: the press must land on
@@ -399,7 +416,7 @@ void PickAt(HWND edit, POINT to) {
   ASSERT_TRUE(e2e::WaitUntil([&] {
     return GetAncestor(WindowFromPoint(from), GA_ROOT) == edit && GetForegroundWindow() == edit;
   })) << "expected the edit dialog in front, over its drag icon";
-  ASSERT_TRUE(e2e::DragMouse(from, to)) << "expected the press to capture the mouse";
+  ASSERT_TRUE(e2e::DragMouse(from, to, 8, midway)) << "expected the press to capture the mouse";
   DWORD thread = GetWindowThreadProcessId(edit, nullptr);
   ASSERT_TRUE(e2e::WaitUntil([&] {
     GUITHREADINFO info{};
@@ -463,6 +480,45 @@ TEST_F(EditorWindowPick, AnotherProgramsChildGivesItsTitleAndProgram_AndTheLaunc
     return e2e::ProcessesIn(folder_->PathOf("app"), "pick_target.exe").size() == 2;
   })) << "expected the launcher to start the picked program";
   EXPECT_EQ(e2e::CloseLauncher(launcher_), 0u);
+}
+
+// The capture taken away in the middle of a pick (what Alt+Tab or the Win key do): released
+// over a program's window it takes nothing, and the next pick works.
+TEST_F(EditorWindowPick, APickThatLosesTheMouseTakesNothing_AndTheNextOneWorks) {
+  ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
+  ASSERT_TRUE(folder_->CopyIn(e2e::PickTargetExe(), "pick_target.exe"));
+  std::string const program = folder_->PathOf("pick_target.exe");
+  e2e::Process target = e2e::Process::Start(program);
+  ASSERT_TRUE(target.Started()) << "error " << target.Error();
+  HWND window = e2e::WaitForWindow(target.Id(), e2e::PICK_TARGET_CLASS, e2e::PICK_TARGET_TITLE, true);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(SetWindowPos(window, HWND_TOPMOST, 0, 0, 260, 180, SWP_SHOWWINDOW));
+  POINT over{};
+  ASSERT_TRUE(e2e::WaitUntil([&] {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    over = e2e::CentreOf(rect);
+    return GetAncestor(WindowFromPoint(over), GA_ROOT) == window;
+  })) << "expected the target's window under its centre";
+
+  EditFields const kept{"kept", "C:\\kept.exe", "kept.txt"};
+  ASSERT_NO_FATAL_FAILURE(SetFields(kept));
+  DWORD const thread = GetWindowThreadProcessId(edit_, nullptr);
+  bool cancelled = false;
+  ASSERT_NO_FATAL_FAILURE(PickAt(edit_, over, [&] {
+    cancelled = e2e::Send(edit_, WM_CANCELMODE, 0, 0) && e2e::WaitUntil([&] {
+                  GUITHREADINFO info{};
+                  info.cbSize = sizeof info;
+                  return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+                });
+  }));
+  EXPECT_TRUE(cancelled) << "expected WM_CANCELMODE to let the mouse go";
+  EXPECT_TRUE(e2e::StaysFalse([&] { return !(Fields() == kept); })) << Fields();
+
+  ASSERT_NO_FATAL_FAILURE(PickAt(edit_, over));
+  EditFields const want{e2e::PICK_TARGET_TITLE, program, "kept.txt"};
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Fields() == want; }, 5000)) << Fields();
+  EXPECT_TRUE(Settled());
 }
 
 TEST_F(EditorWindowPick, TheEditorsOwnDialogsChangeNothing) {

@@ -98,4 +98,42 @@ TEST(TakeShortcutTarget, ArgumentsAndWorkingDirectoryDecide) {
                                  &none));
 }
 
+// A path with a blank is quoted only as a program's parameters.
+TEST(FileFieldText, QuotesAPathWithABlankOnlyAsAProgramsParameters) {
+  struct Case {
+    int type;
+    bool program;
+    std::string path;
+    std::string text;
+  };
+  const std::string blankInName = "C:\\" + HYOU + " " + HYOU + ".txt";
+  const Case cases[] = {
+      /* 0 */ {CMD_APP, true, "C:\\My Docs\\a b.txt", "\"C:\\My Docs\\a b.txt\""},
+      /* 1 */ {CMD_APP, true, "C:\\Docs\\notes.txt", "C:\\Docs\\notes.txt"},  // no blank
+      /* 2 */ {CMD_APP, false, "C:\\My Docs\\a b.txt", "C:\\My Docs\\a b.txt"},  // the document
+      /* 3 */ {CMD_FOLDER, true, "C:\\My Docs", "C:\\My Docs"},  // a folder to open, no program
+      /* 4 */ {CMD_APP, true, "C:\\My Docs", "\"C:\\My Docs\""},  // a folder as the parameter
+      /* 5 */ {CMD_APP, true, blankInName, "\"" + blankInName + "\""},
+      /* 6 */ {CMD_APP, true, HYOU + HYOU, HYOU + HYOU},  // 0x5C trail bytes, no blank
+      /* 7 */ {CMD_APP, true, "", ""},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    char out[64] = "x";
+    EXPECT_TRUE(FileFieldText(c.type, c.program, c.path.c_str(), out, sizeof out)) << "case " << i;
+    EXPECT_EQ(std::string(out), c.text) << "case " << i;
+    ++i;
+  }
+}
+
+TEST(FileFieldText, ATextThatDoesNotFitIsNoneNotOneCutShort) {
+  char out[8] = "x";
+  EXPECT_TRUE(FileFieldText(CMD_APP, true, "a b c", out, sizeof out));  // 5 + 2 quotes + 1
+  EXPECT_STREQ(out, "\"a b c\"");
+  EXPECT_FALSE(FileFieldText(CMD_APP, true, "a b cd", out, sizeof out));
+  EXPECT_STREQ(out, "");
+  EXPECT_TRUE(FileFieldText(CMD_APP, false, "a b cde", out, sizeof out));  // unquoted, fits
+  EXPECT_FALSE(FileFieldText(CMD_APP, true, "x", out, 0));
+}
+
 }  // namespace
