@@ -42,7 +42,8 @@ extern int ExitAction;                // ExitActionValue to carry out after the 
 extern HFONT LauncherFont;            // input line font, deleted in the exit sequence
 extern HICON TrayIcon;                // 16 x 16 form of icon 101
 extern HIMC SavedImeContext;          // input method detached from the window at creation
-extern RECT BaseRect;                 // window rectangle right after positioning
+extern RECT StoredRect;               // window rectangle at the place the settings give
+extern RECT BaseRect;                 // StoredRect, or moved onto a monitor (PlaceLauncherWindow)
 extern UINT TaskbarCreatedMsg;        // registered "TaskbarCreated" message
 extern CommandList Commands;          // configured commands, in file order
 extern char InputText[INPUT_TEXT_SIZE];  // typed text, or the display line after a launch
@@ -68,6 +69,7 @@ LRESULT LauncherOnTaskbarCreated(HWND window);
 LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 void PresentLauncherWindow(HWND window);
 void ResizeToRows(HWND window, int rows);
+void PlaceLauncherWindow();
 
 // run_command.cpp
 void RunCommand(HWND window, UINT_PTR* hideTimerId, char* inputText, CommandRecord* command);

@@ -203,7 +203,9 @@ LRESULT LauncherOnCreate(HWND window) {
   } else {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
-  GetWindowRect(window, &BaseRect);
+  GetWindowRect(window, &StoredRect);
+  PlaceLauncherWindow();
+  ResizeToRows(window, 1);
   TaskbarCreatedMsg = RegisterWindowMessageA(TASKBAR_CREATED);
   // Started as administrator, the launcher would not hear the shell (a lower integrity level)
   // announce that it restarted, and its icon would not come back.
