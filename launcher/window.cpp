@@ -189,6 +189,10 @@ LRESULT LauncherOnPaint(HWND window) {
 }
 
 LRESULT LauncherOnTimer(HWND window, WPARAM timerId) {
+  if (timerId == TRAY_RETRY_TIMER_ID) {
+    RetryTrayIcon(window);
+    return 0;
+  }
   if (HideTimerId != 0 && timerId == HideTimerId) {
     HideLauncherWindow(window);
     KillTimer(window, HideTimerId);
