@@ -15,6 +15,7 @@ int ExitAction = EXIT_ACTION_NONE;
 HFONT LauncherFont = nullptr;
 HICON TrayIcon = nullptr;
 HIMC SavedImeContext = nullptr;
+RECT StoredRect = {};
 RECT BaseRect = {};
 UINT TaskbarCreatedMsg = 0;
 CommandList Commands;

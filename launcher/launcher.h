@@ -17,8 +17,11 @@
 UINT const WM_TRAYNOTIFY = WM_USER + 183;  // notification-area icon callback (1207)
 int const HOTKEY_ID = 64;                  // the one global hot key
 UINT const TRAY_ICON_ID = 32;              // the one notification-area icon
-UINT_PTR const HIDE_TIMER_ID = 1;          // the one timer
-int const IDI_LAUNCHER = 101;              // icon resource (32 x 32, 16 colours)
+UINT_PTR const HIDE_TIMER_ID = 1;          // hides the window after a command ran
+// A second timer, deliberately beside the hide timer that was the launcher's only one: it
+// retries adding the notification-area icon while the shell is not up yet (tray.cpp).
+UINT_PTR const TRAY_RETRY_TIMER_ID = 2;
+int const IDI_LAUNCHER = 101;              // icon resource (32, 16, 20, 24 pixels, 16 colours)
 int const LAUNCHER_WIDTH = 240;            // window width in pixels
 
 enum ExitActionValue {
@@ -40,9 +43,10 @@ extern BYTE HideTime;                 // "HIDE TIME"
 extern int NoTray;                    // "NoTray": nonzero hides the notification-area icon
 extern int ExitAction;                // ExitActionValue to carry out after the loop
 extern HFONT LauncherFont;            // input line font, deleted in the exit sequence
-extern HICON TrayIcon;                // 16 x 16 form of icon 101
+extern HICON TrayIcon;                // icon 101 at the system's small icon size
 extern HIMC SavedImeContext;          // input method detached from the window at creation
-extern RECT BaseRect;                 // window rectangle right after positioning
+extern RECT StoredRect;               // window rectangle at the place the settings give
+extern RECT BaseRect;                 // StoredRect, or moved onto a monitor (PlaceLauncherWindow)
 extern UINT TaskbarCreatedMsg;        // registered "TaskbarCreated" message
 extern CommandList Commands;          // configured commands, in file order
 extern char InputText[INPUT_TEXT_SIZE];  // typed text, or the display line after a launch
@@ -63,11 +67,14 @@ BOOL NotifyTrayIcon(HWND window, DWORD message, UINT id, HICON icon, const char*
 LRESULT LauncherOnTrayNotify(HWND window, LPARAM mouseMessage);
 LRESULT LauncherOnCommand(HWND window, WPARAM wParam);
 LRESULT LauncherOnTaskbarCreated(HWND window);
+void AddTrayIcon(HWND window);
+void RetryTrayIcon(HWND window);
 
 // window.cpp
 LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 void PresentLauncherWindow(HWND window);
 void ResizeToRows(HWND window, int rows);
+void PlaceLauncherWindow();
 
 // run_command.cpp
 void RunCommand(HWND window, UINT_PTR* hideTimerId, char* inputText, CommandRecord* command);

@@ -174,9 +174,12 @@ void SetUpLauncherWindow(HWND window) {
   lstrcpynA(font.lfFaceName, LAUNCHER_FONT_FACE, LF_FACESIZE);
   LauncherFont = CreateFontIndirectA(&font);
 
+  // The small icon size is 16 pixels at 100 % and 20, 24 or 32 at larger scales; icon 101 is
+  // drawn at each of them, so the shell gets the picture of its size rather than a scaled one.
   TrayIcon = static_cast<HICON>(LoadImageA(Instance, MAKEINTRESOURCEA(IDI_LAUNCHER), IMAGE_ICON,
-                                           16, 16, LR_DEFAULTCOLOR));
-  NotifyTrayIcon(window, NIM_ADD, TRAY_ICON_ID, TrayIcon, TRAY_TIP);
+                                           GetSystemMetrics(SM_CXSMICON),
+                                           GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  AddTrayIcon(window);
 
   // Without an input method only single-byte characters reach the window, which is all a
   // launch key may hold.
@@ -185,6 +188,7 @@ void SetUpLauncherWindow(HWND window) {
 
 void TearDownLauncherWindow(HWND window) {
   SetLauncherHotKey(window, FALSE);
+  KillTimer(window, TRAY_RETRY_TIMER_ID);
   NotifyTrayIcon(window, NIM_DELETE, TRAY_ICON_ID, nullptr, nullptr);
   if (TrayIcon != nullptr) {
     DestroyIcon(TrayIcon);
@@ -203,7 +207,9 @@ LRESULT LauncherOnCreate(HWND window) {
   } else {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
-  GetWindowRect(window, &BaseRect);
+  GetWindowRect(window, &StoredRect);
+  PlaceLauncherWindow();
+  ResizeToRows(window, 1);
   TaskbarCreatedMsg = RegisterWindowMessageA(TASKBAR_CREATED);
   // Started as administrator, the launcher would not hear the shell (a lower integrity level)
   // announce that it restarted, and its icon would not come back.

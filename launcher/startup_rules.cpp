@@ -1,6 +1,9 @@
-// The launcher's window-free start-up rules: file paths beside the program, setting numbers.
+// The launcher's window-free start-up rules: file paths beside the program, setting numbers,
+// the window's place on a monitor.
 #include "startup_rules.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "setting_number.h"
@@ -30,3 +33,34 @@ void LauncherPathsFromModule(const char* modulePath, std::size_t length,
 }
 
 int SettingNumber(const char* text) { return ProfileSettingNumber(text); }
+
+namespace {
+
+// The origin along one axis that brings [low, high) inside [first, last): the least move, and
+// the first edge kept when the span is the longer. 64 bits, because stored places reach the
+// ends of int and a span between them does not fit in one.
+std::int64_t OriginInside(std::int64_t low, std::int64_t high, std::int64_t first,
+                          std::int64_t last) {
+  std::int64_t const origin = std::min(low, last - (high - low));
+  return std::max(origin, first);
+}
+
+bool Meets(ScreenRect const& a, ScreenRect const& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+}  // namespace
+
+ScreenRect PlaceOnMonitor(ScreenRect window, ScreenRect monitor, ScreenRect workArea) {
+  if (Meets(window, monitor)) return window;
+  std::int64_t const width = std::int64_t{window.right} - window.left;
+  std::int64_t const height = std::int64_t{window.bottom} - window.top;
+  std::int64_t const left = OriginInside(window.left, window.right, workArea.left, workArea.right);
+  std::int64_t const top = OriginInside(window.top, window.bottom, workArea.top, workArea.bottom);
+  // Inside the work area the origin is an int, and so is the far edge of any window the
+  // platform made; a span beyond int (only a hostile rectangle) is clamped rather than wrapped.
+  auto const toInt = [](std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+  };
+  return {toInt(left), toInt(top), toInt(left + width), toInt(top + height)};
+}

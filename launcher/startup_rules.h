@@ -41,3 +41,20 @@ inline constexpr std::size_t SETTING_TEXT_SIZE = 30;
 // without digits gives 0. (An empty text, for a missing key too, takes the setting's default
 // before this is asked.)
 int SettingNumber(const char* text);
+
+// A rectangle of screen pixels, the platform's RECT without its header.
+struct ScreenRect {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+
+// Where the launcher shows a window whose stored place is window, given the rectangle and the
+// work area of the monitor nearest to it (MonitorFromRect with MONITOR_DEFAULTTONEAREST). A
+// window that meets that monitor, by a single pixel even, stands exactly where it was stored;
+// one that meets no monitor (XPOINT and YPOINT saved on a monitor since detached) would take
+// the keyboard focus out of sight, so it moves, its size kept, by the least distance that
+// brings it inside the work area. One wider or higher than the work area keeps its left or
+// top edge on the work area's, where the typed text begins.
+ScreenRect PlaceOnMonitor(ScreenRect window, ScreenRect monitor, ScreenRect workArea);

@@ -14,6 +14,26 @@ namespace {
 // The tip field of the first form of NOTIFYICONDATAA, the form whose size we hand the shell.
 int const TRAY_TIP_SIZE = 64;
 
+// Adding the icon is tried again every second for a minute while the shell refuses it.
+UINT const TRAY_RETRY_MILLISECONDS = 1000;
+int const TRAY_RETRY_COUNT = 60;
+
+// Tries left to the retry timer (TRAY_RETRY_TIMER_ID); 0 when it is not running.
+int TrayRetriesLeft = 0;
+
+// True when the icon is in the notification area (or none is wanted). A shell that answered
+// too late may have taken an add that reported failure: then the icon is there to modify.
+bool TryAddTrayIcon(HWND window) {
+  return NotifyTrayIcon(window, NIM_ADD, TRAY_ICON_ID, TrayIcon, TRAY_TIP) ||
+         NotifyTrayIcon(window, NIM_MODIFY, TRAY_ICON_ID, TrayIcon, TRAY_TIP);
+}
+
+void StopTrayRetry(HWND window) {
+  if (TrayRetriesLeft == 0) return;
+  KillTimer(window, TRAY_RETRY_TIMER_ID);
+  TrayRetriesLeft = 0;
+}
+
 void LeaveWith(HWND window, int exitAction) {
   ExitAction = exitAction;
   PostMessageA(window, WM_CLOSE, 0, 0);
@@ -94,7 +114,26 @@ LRESULT LauncherOnCommand(HWND window, WPARAM wParam) {
   return 0;
 }
 
+// Started at logon, the launcher may come before the taskbar, and NIM_ADD fails until the
+// taskbar is up. The taskbar's first TaskbarCreated brings the icon in, but a shell that is up
+// and still too busy to answer sends none: a timer tries again meanwhile.
+void AddTrayIcon(HWND window) {
+  if (TryAddTrayIcon(window)) {
+    StopTrayRetry(window);
+    return;
+  }
+  if (SetTimer(window, TRAY_RETRY_TIMER_ID, TRAY_RETRY_MILLISECONDS, nullptr) != 0)
+    TrayRetriesLeft = TRAY_RETRY_COUNT;
+}
+
+void RetryTrayIcon(HWND window) {
+  if (TryAddTrayIcon(window) || --TrayRetriesLeft <= 0) {
+    KillTimer(window, TRAY_RETRY_TIMER_ID);
+    TrayRetriesLeft = 0;
+  }
+}
+
 LRESULT LauncherOnTaskbarCreated(HWND window) {
-  NotifyTrayIcon(window, NIM_ADD, TRAY_ICON_ID, TrayIcon, TRAY_TIP);
+  AddTrayIcon(window);
   return 0;
 }

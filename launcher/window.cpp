@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "launcher.h"
+#include "startup_rules.h"
 
 namespace {
 
@@ -188,6 +189,10 @@ LRESULT LauncherOnPaint(HWND window) {
 }
 
 LRESULT LauncherOnTimer(HWND window, WPARAM timerId) {
+  if (timerId == TRAY_RETRY_TIMER_ID) {
+    RetryTrayIcon(window);
+    return 0;
+  }
   if (HideTimerId != 0 && timerId == HideTimerId) {
     HideLauncherWindow(window);
     KillTimer(window, HideTimerId);
@@ -230,12 +235,29 @@ void ResizeToRows(HWND window, int rows) {
   MoveWindow(window, BaseRect.left, BaseRect.top, width, height * rows, TRUE);
 }
 
+// A place saved on a monitor that is no longer attached would show the line, with the keyboard
+// focus in it, where no one sees it: it is shown on the nearest monitor's work area instead,
+// and StoredRect, like the file, keeps the stored place for the day that monitor returns.
+void PlaceLauncherWindow() {
+  BaseRect = StoredRect;
+  HMONITOR const monitor = MonitorFromRect(&StoredRect, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return;
+  auto const screen = [](RECT const& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
+  ScreenRect const placed =
+      PlaceOnMonitor(screen(StoredRect), screen(info.rcMonitor), screen(info.rcWork));
+  BaseRect = {placed.left, placed.top, placed.right, placed.bottom};
+}
+
 void PresentLauncherWindow(HWND window) {
   if (HideTimerId != 0) {
     KillTimer(window, HideTimerId);
     HideTimerId = 0;
   }
   ClearCandidates();
+  // Monitors come and go while the launcher runs: each showing finds its place afresh.
+  PlaceLauncherWindow();
   ResizeToRows(window, 1);
   // The hot key on a shown window starts the typing afresh.
   if (IsWindowVisible(window)) {

@@ -8,7 +8,7 @@ each, in the order given); .bmp takes exactly one. Only the standard library is 
 build can run it anywhere Python 3 runs.
 
 A picture file holds, line by line:
-    # a comment (only at the start of a line)
+    # a comment (only at the start of a line; among the pixel rows, where # is no pixel)
     bits N            optional: 1, 4 or 8 bits per pixel; else the fewest that hold the colours
     hotspot X Y       optional, cursors only: the pixel that points
     palette           then one line per pixel character:
@@ -16,9 +16,12 @@ A picture file holds, line by line:
     C transparent     the background shows through (icons and cursors only)
     C inverted        the background shows inverted (icons and cursors only)
     pixels            then the rows, top to bottom, one character per pixel
-Every row has the same width; blanks are not pixel characters.
+Every row of a picture has the same width; blanks are not pixel characters. A file may hold
+several pictures, each begun by its own "pixels" line and drawn in the one palette: the sizes
+of one icon, which the system chooses from by the size it shows.
 """
 
+import copy
 import struct
 import sys
 
@@ -34,6 +37,7 @@ class Picture:
         self.hotspot = (0, 0)
         self.legend = {}  # character -> (r, g, b) or "transparent" / "inverted"
         self.rows = []
+        self.sections = []  # the rows of each picture of the file; rows is the first
         self._parse()
 
     def _fail(self, number, text):
@@ -48,10 +52,13 @@ class Picture:
             if part != "pixels" and (not line.strip() or line.lstrip().startswith("#")):
                 continue
             words = line.split()
-            if part == "pixels":
-                if not line:
+            if part == "pixels" and line.strip() == "pixels":
+                self.sections.append([])
+            elif part == "pixels":
+                # A comment between pictures, where "#" draws no pixel.
+                if not line or (line.startswith("#") and "#" not in self.legend):
                     continue
-                self.rows.append(line)
+                self.sections[-1].append(line)
             elif words[0] == "bits" and len(words) == 2:
                 self.bits = int(words[1])
                 if self.bits not in (1, 4, 8):
@@ -60,22 +67,42 @@ class Picture:
                 self.hotspot = (int(words[1]), int(words[2]))
             elif words[0] in ("palette", "pixels") and len(words) == 1:
                 part = words[0]
+                if part == "pixels":
+                    self.sections.append([])
             elif part == "palette" and len(words) >= 2 and len(words[0]) == 1:
                 self.legend[words[0]] = self._colour(number, words[1])
             else:
                 self._fail(number, f"cannot read {line.strip()!r}")
-        if not self.rows:
+        if not self.sections or not all(self.sections):
             self._fail(len(lines), "no pixels")
-        self.width = len(self.rows[0])
-        self.height = len(self.rows)
-        for number, row in enumerate(self.rows, 1):
-            if len(row) != self.width:
-                self._fail(number, f"pixel row {number} is {len(row)} wide, not {self.width}")
+        for rows in self.sections:
+            self._check(rows)
+        self._take(self.sections[0])
+
+    def _check(self, rows):
+        width = len(rows[0])
+        for number, row in enumerate(rows, 1):
+            if len(row) != width:
+                self._fail(number, f"pixel row {number} is {len(row)} wide, not {width}")
             for char in row:
                 if char not in self.legend:
                     self._fail(number, f"pixel row {number}: {char!r} is not in the palette")
-        if not (1 <= self.width <= 256 and 1 <= self.height <= 256):
+        if not (1 <= width <= 256 and 1 <= len(rows) <= 256):
             self._fail(1, "a picture is 1 to 256 pixels wide and high")
+
+    def _take(self, rows):
+        self.rows = rows
+        self.width = len(rows[0])
+        self.height = len(rows)
+
+    def each(self):
+        """One picture for each "pixels" part of the file, all with its palette and settings."""
+        pictures = []
+        for rows in self.sections:
+            picture = copy.copy(self)
+            picture._take(rows)
+            pictures.append(picture)
+        return pictures
 
     def _colour(self, number, word):
         if word in ("transparent", "inverted"):
@@ -186,7 +213,7 @@ def main(argv):
         return 2
     output, inputs = argv[1], argv[2:]
     try:
-        pictures = [Picture(path) for path in inputs]
+        pictures = [each for path in inputs for each in Picture(path).each()]
         kind = output.lower().rsplit(".", 1)[-1]
         if kind in ("ico", "cur"):
             content = icon_file(pictures, kind == "cur")

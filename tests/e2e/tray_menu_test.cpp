@@ -3,6 +3,9 @@
 
 #include <shellapi.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 using LauncherTray = LauncherTest;
@@ -36,6 +39,110 @@ TEST_F(LauncherTray, IconComesBackWhenTheTaskbarIsRecreated) {
   ASSERT_TRUE(SendTaskbarCreated(window_));
   EXPECT_TRUE(e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID)) << "expected the icon added again";
   ExpectCloseEndsWithZero();
+}
+
+// A taskbar that is not up yet: the shell hands each request to the first top-level window of
+// class Shell_TrayWnd with WM_COPYDATA, and this one, made topmost above the real one on a
+// thread of its own, refuses them all and counts them.
+class RefusingTaskbar {
+ public:
+  RefusingTaskbar() {
+    thread_ = std::thread([this] { Run(); });
+    e2e::WaitUntil([this] { return ready_.load(); });
+  }
+  ~RefusingTaskbar() { Remove(); }
+  RefusingTaskbar(RefusingTaskbar const&) = delete;
+  RefusingTaskbar& operator=(RefusingTaskbar const&) = delete;
+
+  bool Standing() const { return window_ != nullptr; }
+  int Requests() const { return requests_.load(); }
+  void Remove() {
+    if (!thread_.joinable()) return;
+    PostThreadMessageA(threadId_.load(), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPYDATA) {
+      auto* self = reinterpret_cast<RefusingTaskbar*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+      if (self != nullptr) ++self->requests_;
+      return FALSE;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+  }
+
+  void Run() {
+    threadId_ = GetCurrentThreadId();
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "",
+                                  WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    if (window != nullptr) {
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    window_ = window;
+    ready_ = true;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    if (window != nullptr) DestroyWindow(window);
+    window_ = nullptr;
+    UnregisterClassA("Shell_TrayWnd", windowClass.hInstance);
+  }
+
+  std::thread thread_;
+  std::atomic<DWORD> threadId_{0};
+  std::atomic<bool> ready_{false};
+  std::atomic<HWND> window_{nullptr};
+  std::atomic<int> requests_{0};
+};
+
+TEST_F(LauncherTray, IconIsAddedWhenTheTaskbarComesUpAfterTheLauncher) {
+  ASSERT_TRUE(e2e::NotificationAreaWorks()) << "the notification area takes no icons here";
+  RefusingTaskbar early;
+  ASSERT_TRUE(early.Standing());
+  ASSERT_FALSE(e2e::NotificationAreaWorks()) << "expected the stand-in to refuse icons";
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  // Each try asks twice (add, then modify in case a late answer took the add).
+  ASSERT_TRUE(e2e::WaitUntil([&] { return early.Requests() >= 2; }))
+      << "expected the launcher to try to add its icon";
+  int const first = early.Requests();
+  EXPECT_TRUE(e2e::WaitUntil([&] { return early.Requests() > first; }, 3000))
+      << "expected the launcher to try again about a second later";
+  early.Remove();
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TrayIconExists(window_, e2e::TRAY_ICON_ID); },
+                             3000))
+      << "expected the icon added once the taskbar is up";
+  ExpectCloseEndsWithZero();
+}
+
+// The width of image `size` that the system takes from icon 101 of pimbo.exe for that size,
+// read from the program's resources as the icon loader finds them; 0 when there is none.
+int IconImageWidthFor(HMODULE program, int size) {
+  HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(IDI_LAUNCHER_ICON), RT_GROUP_ICON);
+  HGLOBAL groupData = group ? LoadResource(program, group) : nullptr;
+  auto* directory = groupData ? static_cast<BYTE*>(LockResource(groupData)) : nullptr;
+  if (directory == nullptr) return 0;
+  int const id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+  HRSRC image = id ? FindResourceA(program, MAKEINTRESOURCEA(id), RT_ICON) : nullptr;
+  HGLOBAL imageData = image ? LoadResource(program, image) : nullptr;
+  auto* header = imageData ? static_cast<BITMAPINFOHEADER*>(LockResource(imageData)) : nullptr;
+  return header != nullptr ? header->biWidth : 0;
+}
+
+TEST_F(LauncherTray, EachSmallIconSizeHasItsOwnPicture) {
+  HMODULE program = LoadLibraryExA(e2e::LauncherExe().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_TRUE(program) << "could not open " << e2e::LauncherExe();
+  for (int size : {16, 20, 24, 32}) {
+    EXPECT_EQ(IconImageWidthFor(program, size), size) << "expected a picture of " << size;
+  }
+  FreeLibrary(program);
 }
 
 TEST_F(LauncherTray, NoTrayLeavesTheIconOutButKeepsTheHotKey) {

@@ -65,6 +65,39 @@ TEST_F(LauncherWindow, StoredPositionPlacesTheWindow) {
   }
 }
 
+// A place on no monitor (one saved on a monitor since detached) shows the window just inside
+// the work area instead, before and after the hot key; the file keeps the stored place.
+TEST_F(LauncherWindow, PlaceOnNoMonitorComesInsideTheWorkArea) {
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  struct Case {
+    const char* lines[2];
+  } const cases[] = {
+      {{"XPOINT=30000", "YPOINT=30000"}},
+      {{"XPOINT=-30000", "YPOINT=200"}},
+      {{"XPOINT=300", "YPOINT=-5000"}},
+  };
+  for (Case const& c : cases) {
+    SCOPED_TRACE(std::string(c.lines[0]) + " " + c.lines[1]);
+    std::string const ini = e2e::IniText({"[settings]", c.lines[0], c.lines[1]});
+    ASSERT_NO_FATAL_FAILURE(Launch(ini));
+    ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
+    RECT const rect = WindowRect(window_);
+    EXPECT_GE(rect.left, work.left);
+    EXPECT_GE(rect.top, work.top);
+    EXPECT_LE(rect.right, work.right);
+    EXPECT_LE(rect.bottom, work.bottom);
+    EXPECT_EQ(rect.right - rect.left, 240) << "expected the size kept";
+    // Moved by the least distance: the edge nearest the stored place touches the work area.
+    EXPECT_TRUE(rect.left == work.left || rect.right == work.right || rect.left == 300);
+    EXPECT_TRUE(rect.top == work.top || rect.bottom == work.bottom || rect.top == 200);
+    ExpectCloseEndsWithZero();
+    EXPECT_EQ(ReadBytes(folder_->PathOf("pimbo.ini")), ini) << "expected the stored place kept";
+    launcher_ = e2e::Process();
+    folder_.reset();
+  }
+}
+
 TEST_F(LauncherHotKey, AltOneShowsTheWindowTopmostAndFocused) {
   ASSERT_NO_FATAL_FAILURE(Launch());
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());

@@ -118,12 +118,40 @@ class MkiconTest(unittest.TestCase):
         transparent = self.picture("t.txt", "palette\n. transparent\npixels\n.\n")
         self.assertEqual(self.make("t.bmp", transparent), (1, None))
 
-    def test_launcher_icon_is_one_32_by_32_image_of_16_colours(self):
+    def test_one_file_holds_several_pictures_in_one_palette(self):
+        path = self.picture("m.txt", "palette\n. transparent\nx #FF0000\npixels\nx.\n"
+                                     "# the second size\n\npixels\nx..\n.x.\n..x\n")
+        code, data = self.make("m.ico", path)
+        self.assertEqual(code, 0)
+        self.assertEqual(struct.unpack_from("<H", data, 4)[0], 2)
+        first = struct.unpack_from("<BBBBHHII", data, 6)
+        second = struct.unpack_from("<BBBBHHII", data, 22)
+        self.assertEqual((first[0], first[1], second[0], second[1]), (2, 1, 3, 3))
+        # The same palette for both: transparent black first, then the red.
+        for entry in (first, second):
+            palette = data[entry[7] + 40: entry[7] + 48]
+            self.assertEqual(palette, b"\x00\x00\x00\x00\x00\x00\xff\x00")
+        self.assertEqual(len(data), second[7] + second[6])
+        faults = {
+            "an empty second picture": "palette\nx #000000\npixels\nx\npixels\n",
+            "a ragged second picture": "palette\nx #000000\npixels\nx\npixels\nxx\nx\n",
+        }
+        for name, text in faults.items():
+            with self.subTest(name):
+                self.assertEqual(self.make("f.ico", self.picture("f.txt", text)), (1, None))
+
+    def test_launcher_icon_has_its_four_sizes_in_16_colours(self):
         source = os.path.join(HERE, "..", "..", "..", "launcher", "pimbo_icon.txt")
         code, data = self.make("pimbo.ico", source)
         self.assertEqual(code, 0)
-        self.assertEqual(struct.unpack_from("<HHH", data, 0), (0, 1, 1))
-        self.assertEqual(struct.unpack_from("<BBBBHH", data, 6), (32, 32, 16, 0, 1, 4))
+        self.assertEqual(struct.unpack_from("<HHH", data, 0), (0, 1, 4))
+        sizes = []
+        for i in range(4):
+            entry = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+            self.assertEqual(entry[2:6], (16, 0, 1, 4))
+            self.assertEqual(entry[0], entry[1])
+            sizes.append(entry[0])
+        self.assertEqual(sizes, [32, 16, 20, 24])
 
 
 if __name__ == "__main__":

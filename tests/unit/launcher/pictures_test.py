@@ -57,6 +57,13 @@ class PicturesTest(unittest.TestCase):
         self.assertEqual(struct.unpack_from("<HH", self.convert(
             "setting/pick_cursor.txt", "pick.cur"), 10), (x, y))
 
+    def test_launcher_icon_16_is_its_32_halved(self):
+        big, small = mkicon.Picture(os.path.join(ROOT, "launcher/pimbo_icon.txt")).each()[:2]
+        self.assertEqual((big.width, small.width), (32, 16))
+        for y, row in enumerate(big.rows):
+            for x, char in enumerate(row):
+                self.assertEqual(char, small.rows[y // 2][x // 2], f"32 x 32 pixel {x}, {y}")
+
     def test_no_pixel_of_the_drag_image_is_the_mask_colour(self):
         picture = mkicon.Picture(os.path.join(ROOT, "setting/position_drag.txt"))
         used = {picture.legend[char] for row in picture.rows for char in row}

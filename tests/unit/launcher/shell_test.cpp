@@ -1,6 +1,8 @@
-// Host tests of the launcher's start-up rules: the files beside the program, setting numbers.
+// Host tests of the launcher's start-up rules: the files beside the program, setting numbers,
+// the window's place on a monitor.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -221,6 +223,42 @@ TEST(SettingNumbers, EachKeyReadsItsOwnValueAndTheCommandCountKeepsItsReading) {
                     reads, 1, &list);
   EXPECT_EQ(list.count, 1);
   FreeCommandList(&list);
+}
+
+// A 1024 x 768 monitor at the origin whose taskbar takes the bottom 30 rows, and a 240 x 20
+// window; the second monitor of a pair stands left of the first, at negative coordinates.
+TEST(PlaceOnMonitor, KeepsAPlaceOnTheMonitorAndMovesOneOffItJustInside) {
+  ScreenRect const monitor = {0, 0, 1024, 768};
+  ScreenRect const work = {0, 0, 1024, 738};
+  ScreenRect const left = {-1280, -200, 0, 824};
+  ScreenRect const leftWork = {-1280, -200, 0, 794};
+  struct Case {
+    ScreenRect window, monitor, work, expected;
+  } const cases[] = {
+      /* 0 on it */ {{100, 200, 340, 220}, monitor, work, {100, 200, 340, 220}},
+      /* 1 a pixel out above */ {{100, -1, 340, 19}, monitor, work, {100, -1, 340, 19}},
+      /* 2 a pixel out left */ {{-1, 100, 239, 120}, monitor, work, {-1, 100, 239, 120}},
+      /* 3 over the taskbar */ {{100, 750, 340, 770}, monitor, work, {100, 750, 340, 770}},
+      /* 4 one pixel showing */ {{1023, 0, 1263, 20}, monitor, work, {1023, 0, 1263, 20}},
+      /* 5 beyond both ends */ {{30000, 30000, 30240, 30020}, monitor, work, {784, 718, 1024, 738}},
+      /* 6 below only */ {{100, 5000, 340, 5020}, monitor, work, {100, 718, 340, 738}},
+      /* 7 touching the right */ {{1024, 10, 1264, 30}, monitor, work, {784, 10, 1024, 30}},
+      /* 8 before both */ {{-30000, -30000, -29760, -29980}, monitor, work, {0, 0, 240, 20}},
+      /* 9 left monitor */ {{-5000, 100, -4760, 120}, left, leftWork, {-1280, 100, -1040, 120}},
+      /* 10 wider */ {{2000, 10, 3200, 30}, monitor, work, {0, 10, 1200, 30}},
+      /* 11 ends of int */ {{INT_MAX - 240, INT_MIN, INT_MAX, INT_MIN + 20}, monitor, work,
+                            {784, 0, 1024, 20}},
+      /* 12 wider than int */ {{INT_MIN, 5000, INT_MAX, 5020}, monitor, work,
+                               {0, 718, INT_MAX, 738}},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    Case const& c = cases[i];
+    ScreenRect const placed = PlaceOnMonitor(c.window, c.monitor, c.work);
+    EXPECT_EQ(placed.left, c.expected.left) << "case " << i;
+    EXPECT_EQ(placed.top, c.expected.top) << "case " << i;
+    EXPECT_EQ(placed.right, c.expected.right) << "case " << i;
+    EXPECT_EQ(placed.bottom, c.expected.bottom) << "case " << i;
+  }
 }
 
 }  // namespace
