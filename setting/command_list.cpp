@@ -38,11 +38,49 @@ void ExpandedOrAsIs(const char* path, char (&out)[PATH_BUFFER_SIZE]) {
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+// The icon of each row, looked up once; see RowIconCache.
+RowIconCache RowIcons;
+// The system's small image list, in which the kept icons are indexes; set by the first lookup
+// that finds one.
+HIMAGELIST SystemImages = nullptr;
+
+bool DriveIsNetwork(char letter, void*) {
+  char const root[] = {letter, ':', '\\', '\0'};
+  return GetDriveTypeA(root) == DRIVE_REMOTE;
+}
+
+bool OnNetwork(const char* path) { return IsNetworkPath(path, DriveIsNetwork, nullptr); }
+
+// The system icon of path. With attributes, the file system is not asked: the icon is the one
+// of any file (or folder) of that name, found by its extension alone.
+int SystemIconIndex(const char* path, DWORD attributes) {
+  SHFILEINFOA info = {};
+  UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
+  if (attributes != 0) flags |= SHGFI_USEFILEATTRIBUTES;
+  HIMAGELIST images =
+      reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(path, attributes, &info, sizeof info, flags));
+  if (images == nullptr) return NO_ROW_ICON;
+  SystemImages = images;
+  return info.iIcon;
+}
+
+// The icon of path as a row shows it: one on a network drive or share by its extension alone,
+// since a server that does not answer would hold the dialog's thread; a local one when it
+// exists (mustExist) or when the shell knows it.
+int PathIcon(const char* path, DWORD networkAttributes, bool mustExist) {
+  if (OnNetwork(path)) return SystemIconIndex(path, networkAttributes);
+  if (mustExist && !Exists(path)) return NO_ROW_ICON;
+  return SystemIconIndex(path, 0);
+}
+
 // The path whose icon shows for a program command: the program when it exists or the shell
-// knows one for it, else the document; empty when neither is given.
+// knows one for it, else the document; empty when neither is given. Neither is asked about a
+// program on the network.
 void ProgramIconPath(const CommandRecord* record, char (&path)[PATH_BUFFER_SIZE]) {
   path[0] = '\0';
   if (HasText(record->exe)) {
+    ExpandedOrAsIs(record->exe, path);
+    if (OnNetwork(record->exe) || OnNetwork(path)) return;
     if (Exists(record->exe)) {
       CopyTextWhole(path, sizeof path, record->exe);
       return;
@@ -50,41 +88,44 @@ void ProgramIconPath(const CommandRecord* record, char (&path)[PATH_BUFFER_SIZE]
     char found[PATH_BUFFER_SIZE] = {};
     if (reinterpret_cast<INT_PTR>(FindExecutableA(record->exe, nullptr, found)) > 32) {
       CopyTextWhole(path, sizeof path, found);
-      return;
     }
-    ExpandedOrAsIs(record->exe, path);
   } else if (HasText(record->file)) {
     ExpandedOrAsIs(record->file, path);
   }
 }
 
-void DrawSystemIcon(HDC dc, const char* path, int x, int y) {
-  SHFILEINFOA info = {};
-  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-      path, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  if (images != nullptr) ImageList_Draw(images, info.iIcon, dc, x, y, ILD_TRANSPARENT);
-}
-
-// A row of a type outside the table shows no icon.
-void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at) {
-  const CommandTypeInfo* type = record ? CommandTypeOf(record->type) : nullptr;
-  if (type == nullptr) return;
+// The one lookup of a row's icon on the file system (a RowIconCache::Lookup).
+int LookUpRowIcon(const CommandRecord* record, void*) {
+  const CommandTypeInfo* type = CommandTypeOf(record->type);
   char path[PATH_BUFFER_SIZE];
   switch (type->icon) {
     case RowIcon::Program:
       ProgramIconPath(record, path);
-      if (path[0] != '\0' && Exists(path)) DrawSystemIcon(dc, path, at.x, at.y);
-      break;
+      if (path[0] == '\0') return NO_ROW_ICON;
+      return PathIcon(path, FILE_ATTRIBUTE_NORMAL, true);
     case RowIcon::Folder:
       ExpandedOrAsIs(OrEmpty(record->file), path);
-      DrawSystemIcon(dc, path, at.x, at.y);
-      break;
+      return PathIcon(path, FILE_ATTRIBUTE_DIRECTORY, false);
     case RowIcon::Launcher:
-      DrawSystemIcon(dc, LauncherPath, at.x, at.y);
-      break;
+      return PathIcon(LauncherPath, FILE_ATTRIBUTE_NORMAL, false);
     case RowIcon::Picture:
-      ImageList_Draw(typeImages, type->picture, dc, at.x, at.y, ILD_TRANSPARENT);
       break;
+  }
+  return NO_ROW_ICON;
+}
+
+// A row of a type outside the table shows no icon. Only the first drawing of a row asks the
+// file system; every repaint after it draws the icon kept for the row.
+void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at) {
+  const CommandTypeInfo* type = record ? CommandTypeOf(record->type) : nullptr;
+  if (type == nullptr) return;
+  if (type->icon == RowIcon::Picture) {
+    ImageList_Draw(typeImages, type->picture, dc, at.x, at.y, ILD_TRANSPARENT);
+    return;
+  }
+  int const icon = RowIcons.IconOf(record, LookUpRowIcon, nullptr);
+  if (icon != NO_ROW_ICON && SystemImages != nullptr) {
+    ImageList_Draw(SystemImages, icon, dc, at.x, at.y, ILD_TRANSPARENT);
   }
 }
 
@@ -179,6 +220,8 @@ void SetColumnDisplayOrder(HWND listView) {
 }
 
 void FillCommandRows(HWND listView) {
+  // New rows: no icon of an earlier list is theirs.
+  RowIcons.Clear();
   // One repaint after the last row rather than one per row.
   SetWindowRedraw(listView, FALSE);
   ListView_SetItemCount(listView, Commands.count);
@@ -208,6 +251,8 @@ void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace)
   ListView_SetItemText(listView, index, COLUMN_FILE, const_cast<char*>(OrEmpty(record->file)));
 }
 
+void ForgetRowIcon(const CommandRecord* record) { RowIcons.Forget(record); }
+
 int FirstSelectedRow(HWND listView) {
   return ListView_GetNextItem(listView, -1, LVNI_SELECTED);
 }
@@ -223,7 +268,9 @@ CommandRecord* RowRecord(HWND listView, int row) {
 void DeleteSelectedRows(HWND listView) {
   SetWindowRedraw(listView, FALSE);
   for (int row = FirstSelectedRow(listView); row != -1; row = FirstSelectedRow(listView)) {
-    FreeCommandRecord(RowRecord(listView, row));
+    CommandRecord* record = RowRecord(listView, row);
+    RowIcons.Forget(record);
+    FreeCommandRecord(record);
     ListView_DeleteItem(listView, row);
   }
   SetWindowRedraw(listView, TRUE);

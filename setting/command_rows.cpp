@@ -2,6 +2,7 @@
 #include "command_rows.h"
 
 #include <cstring>
+#include <new>
 
 #include "shared.h"
 #include "texts.h"
@@ -12,6 +13,15 @@ int CompareTexts(const char* a, const char* b, TextCompare compare) {
   if (!a) return b ? -1 : 0;
   if (!b) return 1;
   return compare(a, b);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The letter of a drive at the start of path ("X:"), or '\0'.
+char DriveLetter(const char* path) {
+  char const c = path[0];
+  bool const letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return letter && path[1] == ':' ? c : '\0';
 }
 
 }  // namespace
@@ -85,3 +95,31 @@ std::size_t ShortenToWidth(const char* text, int width, TextWidth measure, void*
   out[written] = '\0';
   return written;
 }
+
+bool IsNetworkPath(const char* path, DriveIsRemote isRemote, void* context) {
+  if (path == nullptr) return false;
+  if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // \\?\C:\ and \\.\C:\ are the long and the device forms of a drive path.
+    bool const prefixed = (path[2] == '?' || path[2] == '.') && IsSeparator(path[3]);
+    if (!prefixed || DriveLetter(path + 4) == '\0') return true;
+    path += 4;
+  }
+  char const letter = DriveLetter(path);
+  return letter != '\0' && isRemote(letter, context);
+}
+
+int RowIconCache::IconOf(const CommandRecord* record, Lookup lookup, void* context) {
+  auto const kept = icons_.find(record);
+  if (kept != icons_.end()) return kept->second;
+  int const icon = lookup(record, context);
+  try {
+    icons_.emplace(record, icon);
+  } catch (const std::bad_alloc&) {
+    // Not kept: the row is drawn all the same.
+  }
+  return icon;
+}
+
+void RowIconCache::Forget(const CommandRecord* record) { icons_.erase(record); }
+
+void RowIconCache::Clear() { icons_.clear(); }

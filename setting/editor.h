@@ -94,6 +94,8 @@ void LoadTypeImages();
 void SetColumnDisplayOrder(HWND listView);
 void FillCommandRows(HWND listView);
 void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace);
+// Drops the icon kept for a row's record; called before the record is freed.
+void ForgetRowIcon(const CommandRecord* record);
 int FirstSelectedRow(HWND listView);
 void DeleteSelectedRows(HWND listView);
 CommandRecord* RowRecord(HWND listView, int row);

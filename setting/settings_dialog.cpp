@@ -73,7 +73,9 @@ void SettingsOnModify(HWND dialog) {
   if (FocusOpenEditDialog()) return;
   CommandEditResult result = {};
   if (!EditCommand(dialog, CommandEditRequest{CommandListView, row}, &result)) return;
-  FreeCommandRecord(RowRecord(CommandListView, row));
+  CommandRecord* old = RowRecord(CommandListView, row);
+  ForgetRowIcon(old);
+  FreeCommandRecord(old);
   SetCommandRow(CommandListView, result.record, row, 1);
 }
 

@@ -176,4 +176,32 @@ TEST_F(EditorPerformance, OpensLongListsAndSortsThemQuickly) {
   EXPECT_LT(openMs[2], 60000);
 }
 
+// Rows whose program or folder is on a share that never answers (192.0.2.1 is a documentation
+// address; the host name resolves nowhere): the dialog shows and a forced repaint of the
+// list, including the first one of its rows, comes back at once.
+TEST_F(EditorPerformance, RowsOnAnUnreachableShareRepaintWithoutDelay) {
+  std::vector<CommandEntry> commands = {
+      {"silent server", "a", 0, "\\\\192.0.2.1\\share\\x.exe", ""},
+      {"missing host", "b", 0, "\\\\nonexistent-host\\share\\x.exe", "readme.txt"},
+      {"shared folder", "c", 1, "", "\\\\192.0.2.1\\share\\folder"},
+      {"shared document", "d", 0, "", "\\\\192.0.2.1\\share\\notes.txt"},
+  };
+  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({}, commands)));
+  EXPECT_TRUE(IsWindowVisible(dialog_)) << "expected the dialog shown";
+  EXPECT_EQ(ReadRows().rowCount, 4);
+  for (int repaint = 0; repaint < 3; ++repaint) {
+    long long const start = NowMs();
+    // The whole list made invalid, then painted by a sent WM_PAINT, which returns only when
+    // every visible row has been drawn.
+    EXPECT_TRUE(InvalidateRect(list_, nullptr, TRUE));
+    EXPECT_TRUE(e2e::Send(list_, WM_PAINT));
+    EXPECT_TRUE(e2e::Responds(dialog_, 2000));
+    long long const paintMs = MsSince(start);
+    std::cout << "[ timing ] repaint " << repaint << " of rows on an unreachable share: "
+              << paintMs << " ms" << std::endl;
+    EXPECT_LT(paintMs, 500) << "expected repaint " << repaint << " within 500 ms";
+  }
+  EXPECT_EQ(EndWith(IDCANCEL), 0u);
+}
+
 }  // namespace

@@ -130,4 +130,96 @@ TEST(ShortenToWidth, SmallOutputBuffersHoldWholeCharactersOnly) {
   EXPECT_EQ(Shorten("abcdefgh", 60, 1), "");
 }
 
+// --- Paths that may wait on the network, and the icon kept per row -------------------------
+
+// Drives J and Z are network drives in these cases, every other letter is local.
+bool JAndZAreRemote(char letter, void* asked) {
+  ++*static_cast<int*>(asked);
+  return letter == 'J' || letter == 'j' || letter == 'Z' || letter == 'z';
+}
+
+TEST(IsNetworkPath, SharesAndNetworkDrivesButNothingElse) {
+  struct Case {
+    const char* path;
+    bool network;
+    bool drive_asked;
+  };
+  const Case cases[] = {
+      /*  0 */ {"\\\\192.0.2.1\\share\\x.exe", true, false},
+      /*  1 */ {"//server/share/x.exe", true, false},
+      /*  2 */ {"\\/server\\share", true, false},
+      /*  3 */ {"\\\\?\\UNC\\server\\share\\x.exe", true, false},
+      /*  4 */ {"\\\\.\\pipe\\name", true, false},
+      /*  5 */ {"\\\\?\\C:\\Windows\\notepad.exe", false, true},
+      /*  6 */ {"\\\\?\\Z:\\x.exe", true, true},
+      /*  7 */ {"\\\\.\\j:\\x.exe", true, true},
+      /*  8 */ {"C:\\Program Files\\app.exe", false, true},
+      /*  9 */ {"z:\\tools\\x.exe", true, true},
+      /* 10 */ {"J:", true, true},
+      /* 11 */ {"notepad.exe", false, false},
+      /* 12 */ {"\\Windows\\notepad.exe", false, false},
+      /* 13 */ {"..\\x.exe", false, false},
+      /* 14 */ {"", false, false},
+      /* 15: a double-byte name, not a drive letter */ {"\x95\\:\\x.exe", false, false},
+      /* 16: a letter without its colon */ {"Zx\\y", false, false},
+  };
+  for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    int asked = 0;
+    EXPECT_EQ(IsNetworkPath(cases[i].path, JAndZAreRemote, &asked), cases[i].network)
+        << "case " << i << ": " << cases[i].path;
+    EXPECT_EQ(asked > 0, cases[i].drive_asked) << "case " << i << ": " << cases[i].path;
+  }
+  int asked = 0;
+  EXPECT_FALSE(IsNetworkPath(nullptr, JAndZAreRemote, &asked));
+}
+
+// A lookup that counts its calls per record and answers by the record's type.
+struct CountedLookups {
+  std::vector<const CommandRecord*> calls;
+  static int Lookup(const CommandRecord* record, void* context) {
+    static_cast<CountedLookups*>(context)->calls.push_back(record);
+    return record->type == CMD_FOLDER ? 7 : NO_ROW_ICON;
+  }
+  std::size_t Of(const CommandRecord* record) const {
+    return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), record));
+  }
+};
+
+TEST(RowIconCache, EachRowIsLookedUpOnceWhateverTheRepaints) {
+  CommandRecord program = Record("a", "A", CMD_APP, nullptr);
+  CommandRecord folder = Record("b", "B", CMD_FOLDER, "C:\\x");
+  CountedLookups lookups;
+  RowIconCache cache;
+  for (int repaint = 0; repaint < 5; ++repaint) {
+    EXPECT_EQ(cache.IconOf(&program, CountedLookups::Lookup, &lookups), NO_ROW_ICON);
+    EXPECT_EQ(cache.IconOf(&folder, CountedLookups::Lookup, &lookups), 7);
+  }
+  // A row without an icon is not asked again either.
+  EXPECT_EQ(lookups.Of(&program), 1u);
+  EXPECT_EQ(lookups.Of(&folder), 1u);
+}
+
+TEST(RowIconCache, AForgottenOrClearedRowIsLookedUpAgain) {
+  CommandRecord first = Record("a", "A", CMD_FOLDER, "C:\\x");
+  CommandRecord second = Record("b", "B", CMD_FOLDER, "C:\\y");
+  CountedLookups lookups;
+  RowIconCache cache;
+  cache.IconOf(&first, CountedLookups::Lookup, &lookups);
+  cache.IconOf(&second, CountedLookups::Lookup, &lookups);
+  // A changed row: its record goes, and a record at the same address is a new row.
+  cache.Forget(&first);
+  first.type = CMD_APP;
+  EXPECT_EQ(cache.IconOf(&first, CountedLookups::Lookup, &lookups), NO_ROW_ICON);
+  EXPECT_EQ(cache.IconOf(&second, CountedLookups::Lookup, &lookups), 7);
+  EXPECT_EQ(lookups.Of(&first), 2u);
+  EXPECT_EQ(lookups.Of(&second), 1u);
+  // Forgetting a record never kept is harmless.
+  CommandRecord never = Record("c", "C", CMD_APP, nullptr);
+  cache.Forget(&never);
+  // A new list of rows.
+  cache.Clear();
+  cache.IconOf(&second, CountedLookups::Lookup, &lookups);
+  EXPECT_EQ(lookups.Of(&second), 2u);
+}
+
 }  // namespace
