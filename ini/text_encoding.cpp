@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform.h"
+#include "profile_text.h"  // ProfileIsLeadByte, the one code page 932 lead-byte rule
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -66,10 +67,6 @@ bool StartsWithFeff(std::string_view text, const ProfileStandIns& standIns) {
   const std::string* original = standIns.OriginalOf(
       UserDefinedCode(static_cast<unsigned char>(text[0]), static_cast<unsigned char>(text[1])));
   return original && StartsWith(*original, UTF8_MARK, sizeof UTF8_MARK);
-}
-
-bool IsCp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 bool IsCp932TrailByte(unsigned char byte) {
@@ -299,7 +296,7 @@ class Decoder {
     for (char16_t unit : units_) {
       if (at >= text.size()) return;
       auto const lead = static_cast<unsigned char>(text[at]);
-      if (IsCp932LeadByte(lead) && at + 1 < text.size()) {
+      if (ProfileIsLeadByte(lead) && at + 1 < text.size()) {
         known_[unit] = static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(text[at + 1]));
         at += 2;
       } else {
@@ -450,13 +447,13 @@ ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
 }
 
 void DecodeProfileFile(std::string bytes, ProfileFileText* out) {
-  *out = ProfileFileText{};
-  out->encoding = DetectProfileEncoding(bytes);
-  if (out->encoding == ProfileEncoding::Cp932) {
-    out->text = std::move(bytes);
+  ProfileEncoding const encoding = DetectProfileEncoding(bytes);
+  if (encoding != ProfileEncoding::Cp932) {
+    DecodeUnicodeFile(bytes, encoding, out);
     return;
   }
-  DecodeUnicodeFile(bytes, out->encoding, out);
+  *out = ProfileFileText{};
+  out->text = std::move(bytes);  // read where it lies: no conversion, no copy
 }
 
 void DecodeUnicodeFile(std::string_view bytes, ProfileEncoding encoding, ProfileFileText* out) {
@@ -524,7 +521,7 @@ void EncodeProfileFile(std::string_view text, ProfileEncoding encoding,
     while (p < size && bytes[p] >= 0x80) {
       // A lead byte takes only a byte that can follow it: one left on its own (a text cut in
       // the middle of a character) must not swallow the quote or line end after it.
-      if (IsCp932LeadByte(bytes[p]) && p + 1 < size && IsCp932TrailByte(bytes[p + 1])) {
+      if (ProfileIsLeadByte(bytes[p]) && p + 1 < size && IsCp932TrailByte(bytes[p + 1])) {
         char16_t const code = standIns.Count() != 0 ? UserDefinedCode(bytes[p], bytes[p + 1]) : 0;
         const std::string* original = code != 0 ? standIns.OriginalOf(code) : nullptr;
         if (original) {
