@@ -104,3 +104,24 @@ function(pimbo_library_twin library suffix)
     endforeach()
   endif()
 endfunction()
+
+# pimbo_delay_import(target dll functions...): target loads dll on the first call of one of
+# functions instead of at its start; every function target takes from dll must be named, or
+# the ordinary import library brings the DLL back into the start. The loader's own helper
+# (__delayLoadHelper2, in the MinGW runtime) loads it with LoadLibrary, which by then searches
+# System32 only (RestrictDllSearch).
+function(pimbo_delay_import target dll)
+  string(REGEX REPLACE "\\.dll$" "" stem ${dll})
+  set(def ${CMAKE_CURRENT_BINARY_DIR}/${stem}_delay.def)
+  set(lib ${CMAKE_CURRENT_BINARY_DIR}/lib${stem}_delay.a)
+  list(JOIN ARGN "\n" exports)
+  file(WRITE ${def}.in "LIBRARY ${dll}\nEXPORTS\n${exports}\n")
+  configure_file(${def}.in ${def} COPYONLY)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    DEPENDS ${def}
+    COMMENT "Delay-import library for ${dll}")
+  add_custom_target(${target}_${stem}_delay DEPENDS ${lib})
+  add_dependencies(${target} ${target}_${stem}_delay)
+  target_link_libraries(${target} PRIVATE ${lib})
+endfunction()

@@ -28,6 +28,20 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 
+// The text a row shows in a column, read from its record.
+const char* RowColumnText(const CommandRecord* record, int column) {
+  if (record == nullptr) return "";
+  switch (column) {
+    case COLUMN_KEY: return OrEmpty(record->key);
+    case COLUMN_NAME: return OrEmpty(record->name);
+    case COLUMN_OPERATION: {
+      const CommandTypeInfo* type = CommandTypeOf(record->type);
+      return type ? type->label : "";
+    }
+    case COLUMN_FILE: return OrEmpty(record->file);
+    default: return "";
+  }
+}
 
 // The path itself when its environment references do not expand into a path buffer.
 void ExpandedOrAsIs(const char* path, char (&out)[PATH_BUFFER_SIZE]) {
@@ -170,14 +184,12 @@ RECT ColumnTextRect(HWND listView, int row, int column) {
   return box;
 }
 
-void DrawRowTexts(HWND listView, HDC dc, int row) {
-  static char text[ROW_TEXT_SIZE];
+void DrawRowTexts(HWND listView, HDC dc, int row, const CommandRecord* record) {
   static char shown[ROW_TEXT_SIZE];
   for (int column = 0; column < COLUMN_COUNT; ++column) {
     RECT box = ColumnTextRect(listView, row, column);
-    text[0] = '\0';
-    ListView_GetItemText(listView, row, column, text, sizeof text);
-    ShortenToWidth(text, box.right - box.left, MeasureText, dc, shown, sizeof shown);
+    ShortenToWidth(RowColumnText(record, column), box.right - box.left, MeasureText, dc, shown,
+                   sizeof shown);
     DrawTextA(dc, shown, -1, &box,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentOf(listView, column));
   }
@@ -185,12 +197,13 @@ void DrawRowTexts(HWND listView, HDC dc, int row) {
 
 }  // namespace
 
-void AttachSystemImageList(HWND listView) {
-  SHFILEINFOA info = {};
-  HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-      SYSTEM_ICON_PROBE_PATH, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  // LVS_SHAREIMAGELISTS: the list view never destroys the system's list.
-  ListView_SetImageList(listView, images, LVSIL_SMALL);
+void AttachRowImageList(HWND listView) {
+  // The list's small image list only sets the height of its rows, which are drawn here: the
+  // type icons are as high as the system's small icons. Asking the shell for its own list at
+  // the start would load the shell before the dialog shows, for a list that may have no
+  // commands; the system icons are drawn from the list the shell returns at the first row's
+  // look-up. LVS_SHAREIMAGELISTS: the list view never destroys TypeImages.
+  ListView_SetImageList(listView, TypeImages, LVSIL_SMALL);
 }
 
 void SetUpCommandColumns(HWND listView) {
@@ -234,21 +247,29 @@ void FillCommandRows(HWND listView) {
 }
 
 void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace) {
+  // The row keeps no copy of its texts: the list view asks for them (CommandRowText) when it
+  // shows or sorts a row, so that filling 10,000 rows costs one insertion each.
   LVITEMA item = {};
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = index;
-  item.pszText = const_cast<char*>(OrEmpty(record->key));
+  item.pszText = LPSTR_TEXTCALLBACK;
   item.lParam = reinterpret_cast<LPARAM>(record);
   if (replace) {
     ListView_SetItem(listView, &item);
+    // The texts asked for on the last paint are the old record's.
+    ListView_RedrawItems(listView, index, index);
   } else {
     ListView_InsertItem(listView, &item);
   }
-  ListView_SetItemText(listView, index, COLUMN_NAME, const_cast<char*>(OrEmpty(record->name)));
-  if (const CommandTypeInfo* type = CommandTypeOf(record->type)) {
-    ListView_SetItemText(listView, index, COLUMN_OPERATION, const_cast<char*>(type->label));
-  }
-  ListView_SetItemText(listView, index, COLUMN_FILE, const_cast<char*>(OrEmpty(record->file)));
+}
+
+void CommandRowText(NMLVDISPINFOA* request) {
+  LVITEMA& item = request->item;
+  if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
+  // The list view's notification carries the row's item data only for drawing; ask for it.
+  CommandRecord const* record = RowRecord(request->hdr.hwndFrom, item.iItem);
+  CopyTextWhole(item.pszText, static_cast<std::size_t>(item.cchTextMax),
+                RowColumnText(record, item.iSubItem));
 }
 
 void ForgetRowIcon(const CommandRecord* record) { RowIcons.Forget(record); }
@@ -328,8 +349,9 @@ BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT, const DRAWITEMST
   FillRect(dc, &bounds, fill);
   DeleteObject(fill);
 
-  DrawRowTexts(listView, dc, row);
-  DrawRowIcon(dc, typeImages, RowRecord(listView, row), POINT{bounds.left, bounds.top});
+  CommandRecord const* record = RowRecord(listView, row);
+  DrawRowTexts(listView, dc, row, record);
+  DrawRowIcon(dc, typeImages, record, POINT{bounds.left, bounds.top});
 
   if (selected && GetFocus() == listView) DrawFocusRect(dc, &bounds);
   RestoreDC(dc, saved);

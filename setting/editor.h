@@ -88,12 +88,15 @@ void CommandEditOnButtonUp(HWND dialog);
 void CommandEditOnLostCapture(HWND dialog);
 
 // command_list.cpp
-void AttachSystemImageList(HWND listView);
+// Sets the row height of the list by its small image list, the type icons (LoadTypeImages).
+void AttachRowImageList(HWND listView);
 void SetUpCommandColumns(HWND listView);
 void LoadTypeImages();
 void SetColumnDisplayOrder(HWND listView);
 void FillCommandRows(HWND listView);
 void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace);
+// Answers the list view's LVN_GETDISPINFO: a row's text, from its record.
+void CommandRowText(NMLVDISPINFOA* request);
 // Drops the icon kept for a row's record; called before the record is freed.
 void ForgetRowIcon(const CommandRecord* record);
 int FirstSelectedRow(HWND listView);

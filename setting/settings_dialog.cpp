@@ -21,7 +21,8 @@ void SettingsOnInitDialog(HWND dialog) {
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppIcon));
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppIcon));
   CommandListView = GetDlgItem(dialog, IDC_COMMAND_LIST);
-  AttachSystemImageList(CommandListView);
+  LoadTypeImages();
+  AttachRowImageList(CommandListView);
   SetWindowTextA(dialog, SETTINGS_TITLE);
 
   HWND hotKey = GetDlgItem(dialog, IDC_HOT_KEY);
@@ -31,7 +32,6 @@ void SettingsOnInitDialog(HWND dialog) {
 
   SetUpCommandColumns(CommandListView);
   FillCommandRows(CommandListView);
-  LoadTypeImages();
 
   HWND hideTime = GetDlgItem(dialog, IDC_HIDE_TIME);
   for (const char* text : HIDE_TIME_TEXTS) ComboBox_AddString(hideTime, text);
@@ -144,13 +144,16 @@ INT_PTR SettingsOnCommand(HWND dialog, WPARAM wParam) {
   }
 }
 
-INT_PTR SettingsOnNotify(HWND dialog, const NMHDR* header) {
+INT_PTR SettingsOnNotify(HWND dialog, NMHDR* header) {
   switch (header->code) {
     case HDN_ITEMCLICKA: {
       const NMHEADERA* click = reinterpret_cast<const NMHEADERA*>(header);
       if (click->iButton == 0) SortCommandRows(CommandListView, click->iItem);
       break;
     }
+    case LVN_GETDISPINFOA:
+      CommandRowText(reinterpret_cast<NMLVDISPINFOA*>(header));
+      break;
     case NM_DBLCLK:
       // Posted, so that the list view has finished with its notification first.
       PostMessageA(dialog, WM_COMMAND, IDC_MODIFY, 0);
@@ -281,7 +284,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     case WM_COMMAND:
       return SettingsOnCommand(dialog, wParam);
     case WM_NOTIFY:
-      return SettingsOnNotify(dialog, reinterpret_cast<const NMHDR*>(lParam));
+      return SettingsOnNotify(dialog, reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM:
       return SettingsOnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_MOUSEMOVE:

@@ -69,7 +69,6 @@ inline constexpr char CONTROL_TYPE_TEXT[] = "Pimbo 制御";
 inline constexpr char EMPTY_RECYCLE_BIN_TYPE_TEXT[] = "ごみ箱を空にする";
 inline constexpr char DESKTOP_FOLDER_TYPE_TEXT[] = "デスクトップにフォルダ作成";
 inline constexpr char ELLIPSIS[] = "...";
-inline constexpr char SYSTEM_ICON_PROBE_PATH[] = "C:\\";
 
 // ---- The checks of an edited command, with the captions of their boxes (the blanks before
 // the line ends are part of the texts).
