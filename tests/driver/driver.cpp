@@ -344,6 +344,20 @@ DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs) {
   return launcher.ExitCode();
 }
 
+ScopedWineOverride::ScopedWineOverride(std::string const& program, const char* library,
+                                       const char* order)
+    : key_("Software\\Wine\\AppDefaults\\" + program) {
+  HKEY overrides = nullptr;
+  ok_ = RegCreateKeyExA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &overrides, nullptr) == ERROR_SUCCESS;
+  if (!ok_) return;
+  ok_ = RegSetValueExA(overrides, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                       static_cast<DWORD>(std::strlen(order) + 1)) == ERROR_SUCCESS;
+  RegCloseKey(overrides);
+}
+
+ScopedWineOverride::~ScopedWineOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+
 bool Responds(HWND window, DWORD timeoutMs) { return Send(window, WM_NULL, 0, 0, nullptr, timeoutMs); }
 
 // ---------------------------------------------------------------------------------------------

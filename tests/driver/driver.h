@@ -179,6 +179,22 @@ HWND WaitForLauncherWindow(DWORD pid, DWORD timeoutMs = WAIT_MS);
 // Posts WM_CLOSE to the launcher's window and waits for the process to end. Returns its exit
 // code, or STILL_ACTIVE when it did not end (or had no window).
 DWORD CloseLauncher(Process const& launcher, DWORD timeoutMs = WAIT_MS);
+// A library load order of Wine's for one program
+// (HKCU\\Software\\Wine\\AppDefaults\\<program>\\DllOverrides), removed again at the end.
+// "native,builtin" makes Wine load a DLL found beside the program, as Windows would.
+class ScopedWineOverride {
+ public:
+  ScopedWineOverride(std::string const& program, const char* library, const char* order);
+  ~ScopedWineOverride();
+  ScopedWineOverride(ScopedWineOverride const&) = delete;
+  ScopedWineOverride& operator=(ScopedWineOverride const&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string key_;
+  bool ok_ = false;
+};
+
 // True when the process answers a message sent to its window (it is not stuck).
 bool Responds(HWND window, DWORD timeoutMs = 5000);
 

@@ -151,4 +151,20 @@ TEST_F(EditorAppearance, ColourDialogCancelChangesNothing) {
   EXPECT_EQ(Setting("BGColor"), "16777215");
 }
 
+// comdlg32, which the editor loads at the first colour or file chooser, comes from the system
+// folder even with a comdlg32.dll beside the editor and Wine told to prefer it there.
+TEST_F(EditorAppearance, ColourDialogTakesNoLibraryFromTheEditorsFolder) {
+  ASSERT_NO_FATAL_FAILURE(Layout(CommandsIni({"FGColor=255"}, {})));
+  ASSERT_TRUE(folder_->CopyIn(e2e::WinePath(PIMBO_E2E_PLANTED_DLL_UNIX_PATH), "comdlg32.dll"));
+  e2e::ScopedWineOverride native("pimbosetting.exe", "comdlg32", "native,builtin");
+  ASSERT_TRUE(native.Ok()) << "could not write Wine's override for pimbosetting.exe";
+  ASSERT_NO_FATAL_FAILURE(StartEditor());
+  Press(IDC_TEXT_COLOUR);
+  HWND colours = WaitForColourDialog(editor_.Id(), dialog_);
+  EXPECT_FALSE(folder_->Exists("comdlg32.loaded")) << "expected the planted comdlg32.dll unused";
+  ASSERT_TRUE(colours) << "expected the colour dialog, from the system's comdlg32";
+  ASSERT_TRUE(e2e::DismissMessageBox(colours, IDCANCEL));
+  EXPECT_EQ(EndWith(IDOK), 0u);
+}
+
 }  // namespace

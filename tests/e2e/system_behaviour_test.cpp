@@ -162,30 +162,6 @@ TEST_F(SystemHandOver, RestartsStartTheLauncherInItsFolder) {
   }
 }
 
-// A library load order of Wine's for one program
-// (HKCU\\Software\\Wine\\AppDefaults\\<program>\\DllOverrides), removed again at the end.
-class ScopedWineOverride {
- public:
-  ScopedWineOverride(std::string const& program, const char* library, const char* order)
-      : key_("Software\\Wine\\AppDefaults\\" + program) {
-    HKEY overrides = nullptr;
-    ok_ = RegCreateKeyExA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, &overrides, nullptr) == ERROR_SUCCESS;
-    if (!ok_) return;
-    ok_ = RegSetValueExA(overrides, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
-                         static_cast<DWORD>(std::strlen(order) + 1)) == ERROR_SUCCESS;
-    RegCloseKey(overrides);
-  }
-  ~ScopedWineOverride() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
-  ScopedWineOverride(ScopedWineOverride const&) = delete;
-  ScopedWineOverride& operator=(ScopedWineOverride const&) = delete;
-  bool Ok() const { return ok_; }
-
- private:
-  std::string key_;
-  bool ok_ = false;
-};
-
 TEST_F(SystemDllSearch, LibraryPlantedBesideTheLauncherIsNeverLoaded) {
   // Wine 8's own imm32 loads ole32 when the launcher creates its window, through a search of
   // its own that ignores the process's DLL directories (measured with WINEDEBUG=+loaddll: the
@@ -205,7 +181,7 @@ TEST_F(SystemDllSearch, LibraryPlantedBesideTheLauncherIsNeverLoaded) {
   // (measured: "...\\ole32.dll ... builtin" in its load trace); its per-program override makes it
   // load a native DLL there, as Windows would. Wine reads it from the registry at start.
   ASSERT_TRUE(folder_->CopyIn(planted, "ole32.dll"));
-  ScopedWineOverride native("pimbo.exe", "ole32", "native,builtin");
+  e2e::ScopedWineOverride native("pimbo.exe", "ole32", "native,builtin");
   ASSERT_TRUE(native.Ok()) << "could not write Wine's override for pimbo.exe";
   ASSERT_NO_FATAL_FAILURE(Launch({}, {ProbeCommand("p")}));
   ASSERT_NO_FATAL_FAILURE(ShowForTyping());
