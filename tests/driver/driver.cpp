@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -364,6 +365,48 @@ bool Responds(HWND window, DWORD timeoutMs) { return Send(window, WM_NULL, 0, 0,
 // The settings editor
 
 Process StartEditor(TestFolder const& folder) { return StartInParent(folder, "pimbosetting.exe"); }
+
+Process StartWithWineTrace(TestFolder const& folder, std::string const& exeName,
+                           std::string const& channels, std::string const& logName) {
+  std::string const program = UnixPath(folder.PathOf(exeName));
+  std::string const log = UnixPath(folder.PathOf(logName));
+  std::string const here = UnixPath(folder.Path());
+  if (program.empty() || log.empty() || here.empty()) return Process();
+  std::string line = "sh -c \"cd '" + here + "' && WINEDEBUG=" + channels + " exec wine '" +
+                     program + "' 2>'" + log + "'\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  BOOL const started = CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  if (!started) return Process();
+  DWORD pid = 0;
+  WaitUntil([&] {
+    std::vector<DWORD> pids = ProcessesIn(folder.Path(), exeName);
+    pid = pids.empty() ? 0 : pids.front();
+    return pid != 0;
+  });
+  return pid != 0 ? Process::Attach(pid) : Process();
+}
+
+std::vector<MessageFilterCall> MessageFilterCalls(std::string const& trace) {
+  // "...:fixme:msg:ChangeWindowMessageFilterEx <window> <message, hex> <action> <info>"
+  std::vector<MessageFilterCall> calls;
+  char const name[] = "ChangeWindowMessageFilterEx ";
+  for (size_t at = trace.find(name); at != std::string::npos; at = trace.find(name, at + 1)) {
+    unsigned long long window = 0;
+    unsigned message = 0;
+    unsigned long action = 0;
+    if (std::sscanf(trace.c_str() + at + sizeof name - 1, "%llx %x %lu", &window, &message,
+                    &action) == 3) {
+      calls.push_back({reinterpret_cast<HWND>(static_cast<ULONG_PTR>(window)), message,
+                       static_cast<DWORD>(action)});
+    }
+  }
+  return calls;
+}
 
 HWND WaitForEditorDialog(DWORD pid, DWORD timeoutMs) {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);

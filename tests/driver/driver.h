@@ -306,6 +306,24 @@ inline constexpr char EDITOR_TITLE[] = "Pimbo 設定";
 // Starts folder\pimbosetting.exe with the folder's parent as working directory (as
 // StartLauncher does, so that an editor that used the working directory would fail).
 Process StartEditor(TestFolder const& folder);
+// Starts the folder's program exeName in the folder, with Wine's debug channels set to
+// channels (WINEDEBUG) and its trace written to the folder's file logName. Wine writes its
+// trace to the Unix standard error, which a Windows program cannot point elsewhere for the
+// programs it starts: so a Unix shell starts the program through "wine", in the same Wine
+// session. The process once it runs (not Started() if it never did).
+Process StartWithWineTrace(TestFolder const& folder, std::string const& exeName,
+                           std::string const& channels, std::string const& logName);
+
+// A call of ChangeWindowMessageFilterEx as Wine's "fixme+msg" channel records it (Wine has no
+// integrity levels and only reports the call).
+struct MessageFilterCall {
+  HWND window;
+  UINT message;
+  DWORD action;
+};
+std::vector<MessageFilterCall> MessageFilterCalls(std::string const& trace);
+
+
 // The visible settings dialog of process pid, once its thread answers messages; null when
 // none appears within the timeout or the process ends first.
 HWND WaitForEditorDialog(DWORD pid, DWORD timeoutMs = WAIT_MS);

@@ -30,6 +30,30 @@ inline constexpr char OVERWRITE_TAIL[] = " はすでに存在します。\r\n上
 
 // --- Files and folders -----------------------------------------------------------------------
 
+// Started as administrator, the editor must still take drops from Explorer, which runs at a
+// lower integrity level. Wine has no integrity levels; its trace shows the calls.
+TEST_F(EditorDrop, DropsAreLetThroughFromLowerLevels) {
+  ASSERT_NO_FATAL_FAILURE(Layout(CommandsIni({}, {})));
+  editor_ = e2e::StartWithWineTrace(*folder_, "pimbosetting.exe", "fixme+msg", "trace.log");
+  ASSERT_TRUE(editor_.Started()) << "expected the editor to start through wine";
+  ASSERT_NO_FATAL_FAILURE(FindDialog());
+  Press(IDC_NEW);
+  edit_ = e2e::WaitForWindow(editor_.Id(), "#32770", EDIT_DIALOG_TITLE, true);
+  ASSERT_TRUE(edit_) << "expected the dialog \"" << EDIT_DIALOG_TITLE << "\", got none";
+  HWND const edit = edit_;
+  ASSERT_TRUE(e2e::DismissMessageBox(edit_, IDCANCEL));
+  EXPECT_EQ(EndWith(IDCANCEL), 0u);
+  std::vector<e2e::MessageFilterCall> const calls =
+      e2e::MessageFilterCalls(ReadBytes(folder_->PathOf("trace.log")));
+  UINT const wanted[] = {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
+  ASSERT_EQ(calls.size(), std::size(wanted)) << "expected exactly the drop messages let through";
+  for (size_t i = 0; i < std::size(wanted); ++i) {
+    EXPECT_EQ(calls[i].window, edit) << i;
+    EXPECT_EQ(calls[i].message, wanted[i]) << i;
+    EXPECT_EQ(calls[i].action, static_cast<DWORD>(MSGFLT_ALLOW)) << i;
+  }
+}
+
 TEST_F(EditorDrop, TwoFilesAtOnceChangeNothing) {
   ASSERT_NO_FATAL_FAILURE(OpenNewCommand());
   ASSERT_TRUE(folder_->WriteFile("a.txt", "a"));

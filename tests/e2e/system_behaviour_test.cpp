@@ -39,29 +39,8 @@ TEST_F(SystemEndSession, CancelledKeepsTheLauncherAndItsHotKeyARealOneEndsIt) {
 // keyboard trace records: so that is what is checked here.
 TEST_F(SystemHotKey, CombinationIsRegisteredWithoutRepeats) {
   ASSERT_TRUE(folder_->WriteFile("pimbo.ini", CommandsIni({}, {})));
-  // Wine writes its trace to the Unix standard error, which a Windows program cannot point
-  // elsewhere for the programs it starts: so a Unix shell starts the launcher through "wine",
-  // in the same Wine session, with the trace going to a file of the test folder.
-  std::string const program = e2e::UnixPath(folder_->PathOf("pimbo.exe"));
-  std::string const log = e2e::UnixPath(folder_->PathOf("trace.log"));
-  ASSERT_FALSE(program.empty() || log.empty()) << "expected the folder's Unix path";
-  std::string line = "sh -c \"cd '" + e2e::UnixPath(folder_->Path()) +
-                     "' && WINEDEBUG=trace+keyboard exec wine '" + program + "' 2>'" + log + "'\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  BOOL const started = CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0,
-                                      nullptr, nullptr, &startup, &process);
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  ASSERT_TRUE(started) << "could not start the launcher through sh, error " << GetLastError();
-  DWORD pid = 0;
-  ASSERT_TRUE(e2e::WaitUntil([&] {
-    std::vector<DWORD> pids = e2e::ProcessesIn(folder_->Path(), "pimbo.exe");
-    pid = pids.empty() ? 0 : pids.front();
-    return pid != 0;
-  })) << "expected the launcher to start";
-  launcher_ = e2e::Process::Attach(pid);
+  launcher_ = e2e::StartWithWineTrace(*folder_, "pimbo.exe", "trace+keyboard", "trace.log");
+  ASSERT_TRUE(launcher_.Started()) << "expected the launcher to start through wine";
   window_ = e2e::WaitForLauncherWindow(launcher_.Id());
   ASSERT_TRUE(window_) << "expected the launcher window";
   ASSERT_NO_FATAL_FAILURE(ExpectHotKeyShows());
@@ -81,6 +60,24 @@ TEST_F(SystemHotKey, CombinationIsRegisteredWithoutRepeats) {
   EXPECT_EQ(modifiers, static_cast<unsigned>(MOD_ALT | MOD_NOREPEAT))
       << "expected Alt with MOD_NOREPEAT, got 0x" << std::hex << modifiers;
   EXPECT_EQ(key, static_cast<unsigned>('1'));
+}
+
+// Started as administrator, the launcher must still hear the shell announce a restart, which
+// comes from a lower integrity level. Wine has no integrity levels; its trace shows the call.
+TEST_F(SystemHotKey, TaskbarCreatedIsLetThroughFromLowerLevels) {
+  ASSERT_TRUE(folder_->WriteFile("pimbo.ini", CommandsIni({}, {})));
+  launcher_ = e2e::StartWithWineTrace(*folder_, "pimbo.exe", "fixme+msg", "trace.log");
+  ASSERT_TRUE(launcher_.Started()) << "expected the launcher to start through wine";
+  window_ = e2e::WaitForLauncherWindow(launcher_.Id());
+  ASSERT_TRUE(window_) << "expected the launcher window";
+  HWND const window = window_;
+  ExpectCloseEndsWithZero();
+  std::vector<e2e::MessageFilterCall> const calls =
+      e2e::MessageFilterCalls(ReadBytes(folder_->PathOf("trace.log")));
+  ASSERT_EQ(calls.size(), 1u) << "expected one message let through";
+  EXPECT_EQ(calls[0].window, window);
+  EXPECT_EQ(calls[0].message, RegisterWindowMessageA("TaskbarCreated"));
+  EXPECT_EQ(calls[0].action, static_cast<DWORD>(MSGFLT_ALLOW));
 }
 
 // The first record of the probe log beside the programs, once there is one.
