@@ -98,11 +98,9 @@ int FieldOf(const char* name, std::size_t nameLength, std::size_t* stemLength) {
 }
 
 // The text a lookup with limit would give: the value cut to limit bytes, or empty.
-TextSpan FieldText(FieldValue const& value, int limit) {
+TextSpan FieldText(FieldValue const& value, int limit, CommandReader reader) {
   if (!value.seen || !value.text) return TextSpan{"", 0};
-  std::size_t length = value.length;
-  if (length > static_cast<std::size_t>(limit)) length = static_cast<std::size_t>(limit);
-  return TextSpan{value.text, length};
+  return TextSpan{value.text, CommandTextCut(value.text, value.length, limit, reader)};
 }
 
 // The texts and type of command index as the walk found them, by ReadCommand's rules.
@@ -115,11 +113,11 @@ WalkedCommand WalkedFields(CommandWalk const& walk, int index, CommandReader rea
   const bool launcher = reader == CommandReader::Launcher;
   const FieldValue* fields = walk.values + static_cast<std::size_t>(index) * FIELD_COUNT;
   WalkedCommand command{
-      FieldText(fields[FIELD_NAME], COMMAND_NAME_LIMIT),
-      FieldText(fields[FIELD_KEY], COMMAND_KEY_LIMIT),
-      FieldText(fields[FIELD_EXE], COMMAND_EXE_LIMIT),
+      FieldText(fields[FIELD_NAME], COMMAND_NAME_LIMIT, reader),
+      FieldText(fields[FIELD_KEY], COMMAND_KEY_LIMIT, reader),
+      FieldText(fields[FIELD_EXE], COMMAND_EXE_LIMIT, reader),
       FieldText(fields[FIELD_FILE],
-                launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR),
+                launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR, reader),
       0};
   const FieldValue& type = fields[FIELD_TYPE];
   if (type.seen && type.text) command.type = ProfileIntOf(type.text, type.length);
@@ -147,15 +145,16 @@ class LauncherSink {
 
   void Line(std::size_t) {}
   void Comment(const char*, std::size_t) {}
+  // Lines that read as nothing, and the text after a NUL that starts a line: the launcher only
+  // reads.
+  void Unread(const char*, std::size_t) {}
+  void Rest(const char*, std::size_t) {}
 
   void Header(const char* inside, std::size_t length) {
-    std::string_view name = ProfileStoredName(inside, length);
-    if (name.empty()) {
-      // Blanks open a section that no lookup finds; "[]" is no header at all.
-      if (length > 0) current_ = Section::Other;
-      return;
-    }
+    // Blanks open a section that no lookup finds.
     current_ = Section::Other;
+    std::string_view name = ProfileStoredName(inside, length);
+    if (name.empty()) return;
     if (!settingsSeen_ && Is(name, SETTINGS_SECTION)) {
       settingsSeen_ = true;
       current_ = Section::Settings;
@@ -254,6 +253,13 @@ CommandRecord* command_walk::BuildRecord(TextSpan name, TextSpan key, std::int32
                                          TextSpan exe, TextSpan file) {
   void* memory = PlatformAlloc(RecordBytes(name, key, exe, file));
   return memory ? PlaceRecord(memory, name, key, type, exe, file) : nullptr;
+}
+
+std::size_t command_walk::CommandTextCut(const char* text, std::size_t length, int limit,
+                                        CommandReader reader) {
+  std::size_t const most = static_cast<std::size_t>(limit);
+  if (reader == CommandReader::Launcher) return length > most ? most : length;
+  return ProfileTextCut(text, length, most);
 }
 
 int command_walk::CappedCount(int count) {

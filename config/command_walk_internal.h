@@ -38,6 +38,11 @@ struct CommandWalk {
   int count;
 };
 
+// How many of the length bytes of a command text past its limit reader keeps: the editor cuts
+// between characters, so that a save never writes a lone lead byte back (the launcher keeps
+// limit bytes and cuts between characters where it shows them).
+std::size_t CommandTextCut(const char* text, std::size_t length, int limit, CommandReader reader);
+
 // The "command count" that a lookup gives, capped, or 0.
 int CappedCount(int count);
 

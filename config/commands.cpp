@@ -12,25 +12,31 @@ using namespace command_walk;
 
 namespace {
 
-// Reads the text of key stem+index into buffer (limit bytes and a NUL); returns its length.
-int ReadText(const char* stem, int index, char* buffer, int limit) {
+// Reads the text of key stem+index into buffer (limit + 1 bytes and a NUL) as reader keeps it,
+// at most limit bytes; returns its length. The byte past the limit tells a text that goes on
+// from one that ends there.
+int ReadText(const char* stem, int index, char* buffer, int limit, CommandReader reader) {
   char keyName[64];
   std::snprintf(keyName, sizeof keyName, "%s%d", stem, index);
-  return ProfileGetString(COMMANDS_SECTION, keyName, "", buffer, limit + 1, nullptr);
+  int const length = ProfileGetString(COMMANDS_SECTION, keyName, "", buffer, limit + 2, nullptr);
+  std::size_t const kept =
+      CommandTextCut(buffer, static_cast<std::size_t>(length), limit, reader);
+  buffer[kept] = '\0';
+  return static_cast<int>(kept);
 }
 
 // Reads command index into a new record; null when memory runs out.
 CommandRecord* ReadCommand(int index, CommandReader reader) {
   const bool launcher = reader == CommandReader::Launcher;
   const int fileLimit = launcher ? COMMAND_FILE_LIMIT_LAUNCHER : COMMAND_FILE_LIMIT_EDITOR;
-  char name[COMMAND_NAME_LIMIT + 1];
-  char key[COMMAND_KEY_LIMIT + 1];
-  char exe[COMMAND_EXE_LIMIT + 1];
-  char file[COMMAND_FILE_LIMIT_EDITOR + 1];
-  int nameLength = ReadText(STEM_COMMAND_NAME, index, name, COMMAND_NAME_LIMIT);
-  int keyLength = ReadText(STEM_COMMAND_KEY, index, key, COMMAND_KEY_LIMIT);
-  int exeLength = ReadText(STEM_COMMAND_EXE, index, exe, COMMAND_EXE_LIMIT);
-  int fileLength = ReadText(STEM_COMMAND_FILE, index, file, fileLimit);
+  char name[COMMAND_NAME_LIMIT + 2];
+  char key[COMMAND_KEY_LIMIT + 2];
+  char exe[COMMAND_EXE_LIMIT + 2];
+  char file[COMMAND_FILE_LIMIT_EDITOR + 2];
+  int nameLength = ReadText(STEM_COMMAND_NAME, index, name, COMMAND_NAME_LIMIT, reader);
+  int keyLength = ReadText(STEM_COMMAND_KEY, index, key, COMMAND_KEY_LIMIT, reader);
+  int exeLength = ReadText(STEM_COMMAND_EXE, index, exe, COMMAND_EXE_LIMIT, reader);
+  int fileLength = ReadText(STEM_COMMAND_FILE, index, file, fileLimit, reader);
   char typeKey[64];
   std::snprintf(typeKey, sizeof typeKey, "%s%d", STEM_COMMAND_TYPE, index);
   int type = ProfileGetInt(COMMANDS_SECTION, typeKey, 0, nullptr);

@@ -58,7 +58,23 @@ void MakeRoomForTheRest(ProfileSection* section, std::size_t remainingBytes) {
   }
 }
 
-// Appends the lines of a text, which lives as long as model, to model.
+// Length of text without the blanks at its ends.
+std::size_t TrimmedLength(const char* text, std::size_t length) {
+  std::size_t start = 0;
+  while (start < length && ProfileIsBlank(text[start])) ++start;
+  while (length > start && ProfileIsBlank(text[length - 1])) --length;
+  return length - start;
+}
+
+// True when a name read from length bytes keeps fewer of them than the storedLength bytes it is
+// stored as: a NUL or the cut at PROFILE_NAME_LIMIT dropped some. Blanks around it are no loss.
+bool NameLosesBytes(const char* name, std::size_t length, std::size_t storedLength) {
+  return ProfileFieldLength(name, length) < length || TrimmedLength(name, length) != storedLength;
+}
+
+// Appends the lines of a text, which lives as long as model, to model. What a save could not
+// write back from the model's records is kept as it was read: the lines that read as nothing,
+// the lines whose names or comments lose bytes, and the text after a NUL that starts a line.
 struct ModelSink {
   ProfileModel* model;
 
@@ -66,19 +82,46 @@ struct ModelSink {
     MakeRoomForTheRest(&model->sections.back(), remainingBytes);
   }
   void Header(const char* inside, std::size_t length) {
-    // A header of blanks starts a section that no lookup finds; "[]" is no header at all.
-    if (!ProfileAddSectionTo(model, inside, length) && length > 0)
-      ProfileAddNamelessSectionTo(model);
+    // A header of blanks starts a section that no lookup finds.
+    if (!ProfileAddSectionTo(model, inside, length)) ProfileAddNamelessSectionTo(model);
+    ProfileSection& section = model->sections.back();
+    if (NameLosesBytes(inside, length, section.name.size()))
+      section.header = std::string_view(inside - 1, length + 2);
   }
   void Comment(const char* line, std::size_t length) {
-    ProfileAddEntryTo(model, &model->sections.back(), line, length, "", 0, PROFILE_COMMENT,
+    ProfileSection* section = &model->sections.back();
+    // Nothing looks comments up, so one that would lose bytes can stand as its line.
+    std::size_t written = length;
+    while (written > 0 && ProfileIsBlank(line[written - 1])) --written;
+    if (ProfileFieldLength(line, length) < length || written > PROFILE_NAME_LIMIT) {
+      ProfileAddUnreadTo(section, line, length);
+      return;
+    }
+    ProfileAddEntryTo(model, section, line, length, "", 0, PROFILE_COMMENT,
                       ProfileTextOrigin::Source);
   }
   void Key(const char* name, std::size_t nameLength, const char* value, std::size_t valueLength,
-           bool /*hasNul*/) {
-    ProfileAddEntryTo(model, &model->sections.back(), name, nameLength, value, valueLength,
-                      PROFILE_KEY, ProfileTextOrigin::Source);
+           bool hasNul) {
+    ProfileSection* section = &model->sections.back();
+    ProfileAddEntryTo(model, section, name, nameLength, value, valueLength, PROFILE_KEY,
+                      ProfileTextOrigin::Source);
+    // The name starts the line and the value ends it.
+    std::size_t const lineLength = static_cast<std::size_t>(value + valueLength - name);
+    std::size_t const stored = section->entries.back().nameLength;
+    // Bytes are lost to a NUL, to the cut of a long name, or with a name of blanks before "=",
+    // which is written not at all (a line of blanks only is an empty line). Most names are
+    // short and whole, and need no second look.
+    bool const lost = hasNul || (stored == 0 && lineLength > nameLength) ||
+                      (nameLength > PROFILE_NAME_LIMIT && NameLosesBytes(name, nameLength, stored));
+    if (!lost) return;
+    ProfileAddUnreadTo(section, name, lineLength);
+    // Marked only once its line is kept, so that a failed append leaves a key written as ever.
+    section->entries[section->entries.size() - 2].lineKept = true;
   }
+  void Unread(const char* line, std::size_t length) {
+    ProfileAddUnreadTo(&model->sections.back(), line, length);
+  }
+  void Rest(const char* text, std::size_t length) { model->rest = std::string_view(text, length); }
 };
 
 }  // namespace

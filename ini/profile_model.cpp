@@ -214,6 +214,15 @@ void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char*
   if (first) section->keyIndex.Insert(hash, static_cast<int>(section->entries.size()) - 1);
 }
 
+void ProfileAddUnreadTo(ProfileSection* section, const char* line, std::size_t length) {
+  if (length > PROFILE_VALUE_LIMIT) throw std::bad_alloc();
+  ProfileEntry entry;
+  entry.kind = PROFILE_UNREAD;
+  entry.value = line;
+  entry.valueLength = static_cast<std::uint32_t>(length);
+  section->entries.push_back(entry);
+}
+
 int ProfileAddSection(const char* name, std::size_t length) {
   return CurrentProfile ? ProfileAddSectionTo(CurrentProfile.get(), name, length) : 0;
 }

@@ -21,6 +21,11 @@ inline constexpr std::size_t PROFILE_VALUE_LIMIT = 0xFFFFFFFFu;
 enum ProfileEntryKind : std::int32_t {
   PROFILE_KEY = 0,      // "name=value" (or a line without "=")
   PROFILE_COMMENT = 1,  // a line whose first byte is "#"
+  // A line of the file as it was read, which no lookup finds and a save writes back byte for
+  // byte: a line that reads as nothing ("[" without its "]", "[]", a line that starts with
+  // "="), a comment that loses bytes when kept as one (a NUL in it, more than
+  // PROFILE_NAME_LIMIT bytes), or the line of the key entry before it (lineKept).
+  PROFILE_UNREAD = 2,
 };
 
 // Hash of a name under the matching rule: equal for names that differ only in the case of
@@ -85,17 +90,23 @@ class ProfileTextStore {
   std::size_t left_ = 0;
 };
 
-// One key line or comment line, in file order. Its name and value point into the model: into
-// the text of the file that was read (loading copies no text), or into the model's store for
-// what an edit set.
+// One key line, comment line or unread line, in file order. Its name and value point into the
+// model: into the text of the file that was read (loading copies no text), or into the model's
+// store for what an edit set.
 struct ProfileEntry {
-  const char* name = "";   // key name (trimmed) or the whole comment line
-  const char* value = "";  // exactly as it stood after "=" (blanks and quotes kept)
-  // At most PROFILE_VALUE_LIMIT; kept small, for a long command list has 50,000 entries.
+  const char* name = "";   // key name (trimmed) or the whole comment line; "" when unread
+  // Exactly as it stood after "=" (blanks and quotes kept); for an unread entry, its line.
+  const char* value = "";
+  // At most PROFILE_VALUE_LIMIT; kept small, for a long command list has 50,000 entries. An
+  // unread entry of length 0 has been dropped.
   std::uint32_t valueLength = 0;
   std::uint8_t nameLength = 0;  // 0: deleted (or a key line whose name was all blanks)
   bool hasValue = false;        // false: the value is missing (reads as an absent key)
   std::uint8_t kind = PROFILE_KEY;  // a ProfileEntryKind
+  // A key whose line would lose bytes written as name=value (a NUL in it, a name cut): the
+  // entry after it, PROFILE_UNREAD, holds the line and is written in its place until an edit
+  // changes or deletes the key.
+  bool lineKept = false;
 };
 static_assert(sizeof(void*) != 8 || sizeof(ProfileEntry) == 24, "entries stay three words");
 static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byte");
@@ -105,6 +116,9 @@ static_assert(PROFILE_NAME_LIMIT <= 255, "entry name lengths are kept in one byt
 // "no entry array": such a section is not written.
 struct ProfileSection {
   std::string name;
+  // The header line as it was read, written back in place of "[name]", when the name lost bytes
+  // of it (a NUL inside the brackets, a name cut); empty otherwise.
+  std::string_view header;
   std::vector<ProfileEntry> entries;
   // First live key entry of each name. Keeps lookups linear in the number of keys; the
   // entries stay the one source of truth. Built on the first lookup in the section
@@ -129,6 +143,9 @@ struct ProfileModel {
   // freed: the editor sets each key once a save.
   std::string source;
   ProfileTextStore store;
+  // The text from a NUL at the start of a line to the end of the file, which no reader reads and
+  // a save writes back after everything else, as it was; empty when the file has none.
+  std::string_view rest;
   // How the file was encoded, and what its stand-ins stand for: a save writes it back so.
   ProfileEncoding encoding = ProfileEncoding::Cp932;
   ProfileStandIns standIns;
@@ -170,6 +187,10 @@ enum class ProfileTextOrigin {
 void ProfileAddEntryTo(ProfileModel* model, ProfileSection* section, const char* name,
                        std::size_t nameLength, const char* value, std::size_t valueLength,
                        ProfileEntryKind kind, ProfileTextOrigin origin);
+
+// Appends to section an unread entry holding length bytes of line, which must live as long as
+// the model (in its source).
+void ProfileAddUnreadTo(ProfileSection* section, const char* line, std::size_t length);
 
 // Appends to model a section that no name reaches, for a header of only blanks: the keys under
 // it are kept (and written back) but never found, rather than read as keys of the section

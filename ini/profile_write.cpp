@@ -14,13 +14,20 @@
 
 namespace {
 
-// A section is written only when it holds a line to write. Entries with an empty name (deleted
-// keys, or key lines whose name was all blanks) write nothing, and a header with nothing under
-// it would not read back as a section with entries: leaving it out keeps a second load and
-// save byte-identical to the first.
+// The line an entry writes, as the model holds it: a live unread line, or a key or comment with
+// a name whose line is not kept after it. Entries with an empty name (deleted keys, or key lines
+// whose name was all blanks) and dropped unread lines write nothing.
+bool WritesLine(const ProfileEntry& entry) {
+  if (entry.kind == PROFILE_UNREAD) return entry.valueLength > 0;
+  return entry.nameLength > 0 && !entry.lineKept;
+}
+
+// A section is written only when it holds a line to write: a header with nothing under it would
+// not read back as a section with entries, and leaving it out keeps a second load and save
+// byte-identical to the first.
 bool HasWrittenEntry(const ProfileSection& section) {
   for (const ProfileEntry& entry : section.entries)
-    if (entry.nameLength > 0) return true;
+    if (WritesLine(entry)) return true;
   return false;
 }
 
@@ -32,10 +39,19 @@ bool NeedsGuardBlank(const ProfileEntry& entry) {
   return first == '[' || first == '#';
 }
 
-// The name written between the brackets: a section that no name reaches (a header of blanks in
-// the file read) is written as "[ ]", which reads back as the same kind of section.
-std::string_view HeaderName(const ProfileSection& section) {
-  return section.name.empty() ? std::string_view(" ") : std::string_view(section.name);
+// The header line: as it was read when its name lost bytes of it; a section that no name
+// reaches (a header of blanks in the file read) is written as "[ ]", which reads back as the
+// same kind of section.
+std::size_t HeaderLength(const ProfileSection& section) {
+  if (!section.header.empty()) return section.header.size();
+  return (section.name.empty() ? 1 : section.name.size()) + 2;
+}
+void AppendHeader(const ProfileSection& section, std::string* out) {
+  if (!section.header.empty()) {
+    out->append(section.header);
+    return;
+  }
+  out->append("[").append(section.name.empty() ? std::string_view(" ") : section.name).append("]");
 }
 
 std::size_t FormattedLength(const ProfileModel& model) {
@@ -43,16 +59,20 @@ std::size_t FormattedLength(const ProfileModel& model) {
   for (std::size_t s = 0; s < model.sections.size(); ++s) {
     const ProfileSection& section = model.sections[s];
     if (!HasWrittenEntry(section)) continue;
-    if (s != 0) length += HeaderName(section).size() + 4;  // "[", name, "]", CR LF
+    if (s != 0) length += HeaderLength(section) + 2;
     for (const ProfileEntry& entry : section.entries) {
-      if (entry.nameLength == 0) continue;
+      if (!WritesLine(entry)) continue;
+      if (entry.kind == PROFILE_UNREAD) {
+        length += entry.valueLength + 2;
+        continue;
+      }
       length += entry.nameLength + 2;
       if (entry.kind == PROFILE_KEY)
         length += 1 + entry.valueLength + (NeedsGuardBlank(entry) ? 1 : 0);
     }
     length += 2;
   }
-  return length;
+  return length + model.rest.size();
 }
 
 // The form in which a section name, key name or value may enter the model: CR and LF become
@@ -87,9 +107,16 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
   for (std::size_t s = 0; s < model.sections.size(); ++s) {
     const ProfileSection& section = model.sections[s];
     if (!HasWrittenEntry(section)) continue;
-    if (s != 0) out->append("[").append(HeaderName(section)).append("]\r\n");
+    if (s != 0) {
+      AppendHeader(section, out);
+      out->append("\r\n");
+    }
     for (const ProfileEntry& entry : section.entries) {
-      if (entry.nameLength == 0) continue;
+      if (!WritesLine(entry)) continue;
+      if (entry.kind == PROFILE_UNREAD) {
+        out->append(section.EntryValue(entry)).append("\r\n");
+        continue;
+      }
       if (NeedsGuardBlank(entry)) out->push_back(' ');
       out->append(section.EntryName(entry));
       if (entry.kind == PROFILE_KEY) out->append("=").append(section.EntryValue(entry));
@@ -97,6 +124,19 @@ void ProfileFormat(const ProfileModel& model, std::string* out) {
     }
     out->append("\r\n");
   }
+  // What followed a NUL at the start of a line stays at the end, where no reader reads it: a
+  // section added by an edit must come before it to be read.
+  out->append(model.rest);
+}
+
+// An edit that changes or deletes a key takes the place of the line kept for it.
+void DropKeptLine(ProfileSection* section, int entry) {
+  ProfileEntry& e = section->entries[entry];
+  if (!e.lineKept) return;
+  e.lineKept = false;
+  ProfileEntry& line = section->entries[entry + 1];
+  line.value = "";
+  line.valueLength = 0;
 }
 
 void ProfileDeleteEntry(int section, int entry) {
@@ -116,6 +156,7 @@ void ProfileDeleteEntry(int section, int entry) {
     }
     if (s.indexed) s.keyIndex.Replace(ProfileFoldHash(name.data(), name.size()), entry, next);
   }
+  DropKeptLine(&s, entry);
   e.nameLength = 0;
   e.valueLength = 0;
   e.hasValue = false;
@@ -123,10 +164,17 @@ void ProfileDeleteEntry(int section, int entry) {
 
 void ProfileSetEntryValue(int section, int entry, const char* value, std::size_t length) {
   ProfileSection& s = CurrentProfile->sections[section];
+  ProfileEntry& e = s.entries[entry];
+  // A key whose line is kept keeps it while a reader would find the same text in the new value
+  // (the editor sets back every command text it read, quoted): only a new text replaces it.
+  if (e.lineKept && e.hasValue &&
+      ProfileTreatedValue(std::string_view(value, length)) ==
+          ProfileTreatedValue(s.EntryValue(e)))
+    return;
   // May throw; the entry keeps its old value then.
   if (length > PROFILE_VALUE_LIMIT) throw std::bad_alloc();
   const char* kept = CurrentProfile->store.Keep(value, length);
-  ProfileEntry& e = s.entries[entry];
+  DropKeptLine(&s, entry);
   e.value = kept;
   e.valueLength = static_cast<std::uint32_t>(length);
   e.hasValue = true;

@@ -69,6 +69,16 @@ bool StartsWithFeff(std::string_view text, const ProfileStandIns& standIns) {
   return original && StartsWith(*original, UTF8_MARK, sizeof UTF8_MARK);
 }
 
+// True when text's first line is a section header or the NUL that starts the unread rest of a
+// file: a line that stands before it belongs to the nameless first section, which a save ends
+// with an empty line.
+bool BeginsOutsideFirstSection(std::string_view text) {
+  if (text.empty()) return false;
+  if (text[0] == '\0') return true;
+  std::size_t const end = std::min(text.find_first_of("\r\n"), text.size());
+  return ProfileIsHeaderLine(text.data(), end);
+}
+
 bool IsCp932TrailByte(unsigned char byte) {
   return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
@@ -478,11 +488,11 @@ void EncodeProfileFile(std::string_view text, ProfileEncoding encoding,
     if (StartsWithMark(text)) out->push_back(' ');
     // Nor read as UTF-8, as it would once the lines that told it apart were edited away (some
     // pairs of half-width katakana and kanji form valid UTF-8): a comment in code page 932
-    // Japanese, which is never valid UTF-8, keeps it code page 932. Before a header it stands
-    // in a section of its own, as a second save writes it.
+    // Japanese, which is never valid UTF-8, keeps it code page 932. Before a header, or before
+    // the unread text after a NUL, it stands in a section of its own, as a second save writes it.
     if (DetectProfileEncoding(text) == ProfileEncoding::Utf8) {
       out->append(CP932_NOTE);
-      if (!text.empty() && text[0] == '[') out->append("\r\n");
+      if (BeginsOutsideFirstSection(text)) out->append("\r\n");
     }
     out->append(text);
     return;

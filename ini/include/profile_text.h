@@ -46,19 +46,25 @@ inline bool ProfileIsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// The length of the longest start of the length bytes at text that is at most PROFILE_NAME_LIMIT
-// bytes and never ends inside a double-byte character. A lead byte left on its own would pair
-// with the "]" or line end after it when the file is converted to Unicode, and the line would
-// lose its structure; only hand-made names are this long, so the walk is rarely taken.
-inline std::size_t ProfileNameCut(const char* text, std::size_t length) {
-  if (length <= PROFILE_NAME_LIMIT) return length;
+// The length of the longest start of the length bytes at text that is at most limit bytes and
+// never ends inside a double-byte character. A lead byte left on its own would pair with the
+// quote, "]" or line end after it when the file is converted to Unicode, and the line would lose
+// its structure; only hand-made texts are this long, so the walk is rarely taken.
+inline std::size_t ProfileTextCut(const char* text, std::size_t length, std::size_t limit) {
+  if (length <= limit) return length;
   std::size_t cut = 0;
-  while (cut < PROFILE_NAME_LIMIT) {
+  while (cut < limit) {
     std::size_t const step = ProfileIsLeadByte(static_cast<unsigned char>(text[cut])) ? 2 : 1;
-    if (cut + step > PROFILE_NAME_LIMIT) break;
+    if (cut + step > limit) break;
     cut += step;
   }
   return cut;
+}
+
+// The longest start of a name of length bytes that PROFILE_NAME_LIMIT keeps: cut between
+// characters when it is longer, and as it is otherwise.
+inline std::size_t ProfileNameCut(const char* text, std::size_t length) {
+  return ProfileTextCut(text, length, PROFILE_NAME_LIMIT);
 }
 
 // A name of length bytes that holds no NUL in its stored form: leading blanks skipped, at most
@@ -171,17 +177,27 @@ inline ProfileLineShape ProfileShapeOfLine(const char* text, std::size_t p, std:
   return shape;
 }
 
+// True when a line of length bytes is a section header: "[", at least one byte, and "]" as its
+// last byte. "[]" and a "[" line that ends otherwise are no headers.
+inline bool ProfileIsHeaderLine(const char* line, std::size_t length) {
+  return length >= 3 && line[0] == '[' && line[length - 1] == ']';
+}
+
 // Walks the lines of size bytes of text (up to its first NUL between lines) and tells sink
 // what each one is:
 //   sink.Line(remainingBytes)             before each line, with the bytes from its start on
-//   sink.Header(inside, length)           "[...]": the bytes between the brackets (maybe none)
+//   sink.Header(inside, length)           "[...]": the bytes between the brackets (at least one)
 //   sink.Comment(line, length)            a line whose first byte is "#"
 //   sink.Key(name, length, value, length, hasNul)
 //                                         any other line with a name before its first "=";
-//                                         without "=", the whole line and an empty value.
+//                                         without "=", the whole line and an empty value. The
+//                                         name starts the line and the value ends it.
 //                                         hasNul: the line holds a NUL (where texts are cut)
-// Lines end at CR or LF; empty lines, a "[" line that does not end in "]" and a line that
-// starts with "=" are passed over.
+//   sink.Unread(line, length)             a line that reads as nothing: a "[" line that is no
+//                                         header, a line that starts with "="
+//   sink.Rest(text, length)               the text from a NUL at the start of a line to the
+//                                         end, which no reader reads
+// Lines end at CR or LF; empty lines are passed over.
 template <class Sink>
 void ProfileScanLines(const char* text, std::size_t size, Sink& sink) {
   std::size_t p = 0;
@@ -193,8 +209,11 @@ void ProfileScanLines(const char* text, std::size_t size, Sink& sink) {
     if (length == 0) {
       // An empty line: nothing to keep.
     } else if (line[0] == '[') {
-      // A header only when its last byte closes it; unclosed headers are ignored.
-      if (length >= 2 && line[length - 1] == ']') sink.Header(line + 1, length - 2);
+      // A header only when its last byte closes it; unclosed headers are no headers.
+      if (ProfileIsHeaderLine(line, length))
+        sink.Header(line + 1, length - 2);
+      else
+        sink.Unread(line, length);
     } else if (line[0] == '#') {
       sink.Comment(line, length);
     } else {
@@ -204,9 +223,12 @@ void ProfileScanLines(const char* text, std::size_t size, Sink& sink) {
         const char* value = equals ? line + nameLength + 1 : line + length;
         std::size_t valueLength = equals ? length - nameLength - 1 : 0;
         sink.Key(line, nameLength, value, valueLength, shape.nulAt != size);
+      } else {
+        sink.Unread(line, length);
       }
     }
     p = shape.end;
     while (p < size && (text[p] == '\r' || text[p] == '\n')) ++p;
   }
+  if (p < size) sink.Rest(text + p, size - p);
 }

@@ -84,12 +84,16 @@ TEST_F(EditorCommandDialog, NewCommandShowsEveryControlOfTheTemplate) {
       EXPECT_NEAR(got.height, want.height, 1);
     }
   }
-  // Styles that the user sees: the name and key scroll no further than they show, paths do.
+  // Styles that the user sees: every field scrolls text wider than its box (the name, the key
+  // and the paths all may hold more than they show).
   auto style = [&](size_t i) { return layout.controls[i].style; };
-  EXPECT_FALSE(style(2) & ES_AUTOHSCROLL) << "name field";
-  EXPECT_FALSE(style(4) & ES_AUTOHSCROLL) << "key field";
-  EXPECT_TRUE(style(9) & ES_AUTOHSCROLL) << "application field";
-  EXPECT_TRUE(style(12) & ES_AUTOHSCROLL) << "file field";
+  int fields = 0;
+  for (size_t i = 0; i < layout.controls.size(); ++i) {
+    if (!e2e::SameText(layout.controls[i].className, "Edit")) continue;
+    ++fields;
+    EXPECT_TRUE(style(i) & ES_AUTOHSCROLL) << "field " << layout.controls[i].id;
+  }
+  EXPECT_EQ(fields, 4);
   EXPECT_EQ(style(14) & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
   EXPECT_EQ(style(18) & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
   EXPECT_TRUE(style(18) & BS_PUSHLIKE) << "keep in front drawn as a push button";
@@ -722,6 +726,58 @@ TEST_F(EditorCommandBadInput, TenThousandBytesInEveryFieldGetTheLengthMessages) 
   EXPECT_TRUE(e2e::Responds(dialog_));
   EXPECT_EQ(ReadRows().rowCount, 0);
   EXPECT_EQ(EndWith(IDCANCEL), 0u);
+}
+
+// The name and the key filled wider than their boxes (the editor itself puts such text there: a
+// long stored name, a chosen file, a picked window's title), then typed into as a user does at
+// the start, in the middle and at the end: the fields scroll, the editor lives on, and each text
+// is what was typed.
+TEST_F(EditorCommandBadInput, TypingIntoFieldsWiderThanTheirBoxesKeepsEveryCharacter) {
+  auto times = [](std::string const& piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  std::string const stored = times("表", 100) + std::string(50, 'n');  // 250 bytes
+  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({}, {{stored, "o", CMD_APP, "C:\\a.exe", ""}})));
+  ASSERT_NO_FATAL_FAILURE(OpenModify({0}));
+  ASSERT_EQ(Field(IDC_NAME), stored);
+  struct Typed {
+    int id;
+    char mnemonic;  // Alt with it takes the focus to the field, as its label says
+  };
+  for (Typed const field : {Typed{IDC_NAME, 'N'}, Typed{IDC_KEY, 'K'}}) {
+    SCOPED_TRACE("field " + std::to_string(field.id));
+    std::string text = stored;
+    ASSERT_NO_FATAL_FAILURE(SetField(field.id, text));
+    auto typedAt = [&](std::vector<WORD> const& moves, char letter, std::size_t at) {
+      for (WORD key : moves) ASSERT_TRUE(e2e::PressKey(key));
+      ASSERT_TRUE(e2e::TypeText(std::string(1, letter)));
+      text.insert(at, 1, letter);
+      ASSERT_TRUE(e2e::WaitUntil([&] { return Field(field.id) == text; }))
+          << "expected \"" << text << "\", got \"" << Field(field.id) << "\"";
+      ASSERT_TRUE(e2e::Responds(edit_)) << "expected the editor to live on";
+    };
+    ASSERT_TRUE(e2e::PressHotKey(MOD_ALT, static_cast<WORD>(field.mnemonic)));
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetGUIThreadInfo(GetWindowThreadProcessId(edit_, nullptr), &info) &&
+             info.hwndFocus == EditControl(field.id);
+    }))
+        << "expected Alt+" << field.mnemonic << " to take the focus to the field";
+    ASSERT_NO_FATAL_FAILURE(typedAt({VK_HOME}, 'a', 0));
+    ASSERT_NO_FATAL_FAILURE(typedAt({VK_END}, 'b', text.size()));
+    // Right steps over a double-byte character whole: past "a" and two of them.
+    ASSERT_NO_FATAL_FAILURE(typedAt({VK_HOME, VK_RIGHT, VK_RIGHT, VK_RIGHT}, 'c', 5));
+  }
+  // 253 bytes: a name the checks take; the key goes back to one they take.
+  std::string const name = "a" + times("表", 2) + "c" + times("表", 98) + std::string(50, 'n') + "b";
+  ASSERT_EQ(Field(IDC_NAME), name);
+  ASSERT_NO_FATAL_FAILURE(SetField(IDC_KEY, "o"));
+  ASSERT_NO_FATAL_FAILURE(Accept());
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  EXPECT_EQ(StoredCommand(Ini(), 0), (CommandEntry{name, "o", CMD_APP, "C:\\a.exe", ""}));
 }
 
 TEST_F(EditorCommandBadInput, AnUnknownTypeSelectsNothingAndOkRefuses) {

@@ -1,6 +1,6 @@
 // End-to-end tests of the settings editor on damaged or hostile pimbo.ini files, and how long it
 // takes to open and sort long command lists.
-#include "editor_fixture.h"
+#include "command_edit_fixture.h"  // StoredCommand, and the editor fixture
 #include "hostile_bytes.h"
 
 #include <cstdio>
@@ -110,6 +110,80 @@ TEST_P(EditorHostileProfile, OpensCancelsUntouchedAndSavesAFileBothProgramsReadB
 
 INSTANTIATE_TEST_SUITE_P(Files, EditorHostileProfile, ::testing::ValuesIn(HOSTILE_CASES),
                          [](auto const& info) { return std::string(info.param.name); });
+
+// --- What the editor could not read or hold, after an OK ------------------------------------
+
+using EditorFileText = EditorTest;
+
+// True when text holds a lead byte of code page 932 that no second byte follows.
+bool HasLoneLeadByte(std::string const& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char const lead = static_cast<unsigned char>(text[i]);
+    if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC))) continue;
+    unsigned char const trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (!((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC))) return true;
+    ++i;
+  }
+  return false;
+}
+
+TEST_F(EditorFileText, TextsPastTheirLimitsAreCutBetweenCharactersAndWrittenSo) {
+  auto times = [](std::string const& piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni(
+      {}, {{times("あ", 200), "a", CMD_APP, "x" + times("表", 200), times("表", 600)}})));
+  e2e::ListViewState const rows = ReadRows();
+  ASSERT_EQ(rows.rows.size(), 1u);
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  std::string const saved = Ini();
+  EXPECT_FALSE(HasLoneLeadByte(saved)) << "expected no lone lead byte in the saved file";
+  EXPECT_EQ(StoredCommand(saved, 0),
+            (CommandEntry{times("あ", 127), "a", CMD_APP, "x" + times("表", 127),
+                          times("表", 511)}));
+}
+
+TEST_F(EditorFileText, LinesTheEditorCannotReadAreWrittenBackByteForByte) {
+  using namespace std::string_literals;
+  // Each kind of line the reader passes over, and lines it reads only in part.
+  std::string const kept[] = {
+      "[]\r\n",
+      "=lone value\r\n",
+      "[unclosed\r\n",
+      "[settings] trailing\r\n",
+      "=value only\r\n",
+      "command name0=\"メモ\0帳\"\r\n"s,
+      "# comment\0with a NUL\r\n"s,
+      "  =blank name\r\n",
+  };
+  std::string const rest = "\0[after a NUL]\r\nrest=1\r\n"s;
+  std::string const ini = "# top\r\n" + kept[0] + kept[1] + "[settings]\r\nhot key=305\r\n" +
+                          kept[2] + "command count=1\r\n" + kept[3] + kept[4] +
+                          "[commands]\r\n" + kept[5] +
+                          "command key0=m\r\ncommand type0=0\r\n"
+                          "command exe0=\"C:\\a.exe\"\r\ncommand file0=\r\n" +
+                          kept[6] + kept[7] + rest;
+  ASSERT_NO_FATAL_FAILURE(Open(ini));
+  // Read as ever: the name up to its NUL, the count from the section before the unclosed header.
+  e2e::ListViewState const rows = ReadRows();
+  ASSERT_EQ(rows.rows.size(), 1u);
+  EXPECT_EQ(rows.rows[0].text[1], "メモ");
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  std::string const saved = Ini();
+  for (std::string const& line : kept) {
+    EXPECT_NE(saved.find("\n" + line), std::string::npos)
+        << "expected the line \"" << line.substr(0, line.size() - 2) << "\" kept";
+  }
+  EXPECT_TRUE(EndsWith(saved, rest)) << "expected the text after the NUL at the end";
+  EXPECT_EQ(StoredCommand(saved, 0),
+            (CommandEntry{"メモ\0帳"s, "m", CMD_APP, "C:\\a.exe", ""}));
+  // A second OK changes nothing.
+  ASSERT_NO_FATAL_FAILURE(StartEditor());
+  EXPECT_EQ(EndWith(IDOK), 0u);
+  EXPECT_EQ(Ini(), saved);
+}
 
 // --- Timing ----------------------------------------------------------------------------------
 

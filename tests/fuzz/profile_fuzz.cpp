@@ -1,14 +1,16 @@
 // libFuzzer target: any bytes, in whatever encoding they read as, loaded and saved, then loaded
 // and saved again, must give the same bytes twice, in the file's own encoding and in each other
-// one; lookups on the model must stay in bounds; the command records that loading builds in one
-// walk, and the settings and records of the launcher's one pass over the bytes, must be what a
-// lookup per key gives.
+// one, and keep every line the reader passed over; lookups on the model must stay in bounds;
+// the command records that loading builds in one walk, and the settings and records of the
+// launcher's one pass over the bytes, must be what a lookup per key gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "commands.h"
 #include "looked_up_commands.h"
@@ -17,6 +19,7 @@
 #include "profile_edit.h"
 #include "profile_model.h"
 #include "profile_parse.h"
+#include "profile_text.h"
 #include "text_encoding.h"
 
 namespace {
@@ -58,6 +61,34 @@ bool ExactInCp932(const std::string& text) {
   std::abort();
 }
 
+// What the reader passes over in a text: the lines that read as nothing, and the rest after a
+// NUL that starts a line.
+struct PassedOver {
+  std::vector<std::string_view> lines;
+  std::string_view rest;
+  void Line(std::size_t) {}
+  void Header(const char*, std::size_t) {}
+  void Comment(const char*, std::size_t) {}
+  void Key(const char*, std::size_t, const char*, std::size_t, bool) {}
+  void Unread(const char* line, std::size_t length) { lines.emplace_back(line, length); }
+  void Rest(const char* text, std::size_t length) { rest = std::string_view(text, length); }
+};
+
+// True when formatted, the text a save of text's model writes, still holds every line of text
+// that the reader passed over, each a line of its own, and ends with the rest after a NUL.
+bool KeepsWhatWasPassedOver(const std::string& text, const std::string& formatted) {
+  PassedOver passed;
+  ProfileScanLines(text.data(), text.size(), passed);
+  std::string_view const out(formatted);
+  for (std::string_view line : passed.lines) {
+    std::string const whole = std::string(line) + "\r\n";
+    if (out.substr(0, whole.size()) != whole && out.find("\n" + whole) == std::string_view::npos)
+      return false;
+  }
+  return out.size() >= passed.rest.size() &&
+         out.substr(out.size() - passed.rest.size()) == passed.rest;
+}
+
 // Reads what the programs read, plus names taken from the input itself.
 void LookUp(const char* text, std::size_t size) {
   char buffer[64];
@@ -88,6 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Saved const second = LoadAndSave(first.bytes, nullptr);
   if (second.bytes != first.bytes)
     Fail("a second load and save changed the file", first.bytes, second.bytes);
+  if (!KeepsWhatWasPassedOver(first.file.text, first.formatted))
+    Fail("a save lost a line that the reader passed over", first.file.text, first.formatted);
   // A text that code page 932 reads and writes exactly is the same text in every encoding, and
   // a save of it there is a fixed point. (Bytes that form no character, or a double-byte
   // character cut in two, have no Unicode form to carry them: a code page 932 file keeps them

@@ -10,6 +10,7 @@
 
 #include "command_walk.h"
 #include "commands.h"
+#include "configuration.h"
 #include "looked_up_commands.h"
 #include "profile.h"
 #include "profile_files.h"
@@ -140,6 +141,62 @@ TEST_F(LoadCommandsTest, TextsAreCutToEachReadersLimits) {
     std::size_t fileLimit = reader == CommandReader::Launcher ? 255 : 1023;
     EXPECT_EQ(std::string(records[0]->file), std::string(fileLimit, 'f'));
   }
+}
+
+// The editor cuts a text past its limit between characters (a save would write a lone lead
+// byte back otherwise); the launcher keeps the limit's bytes and cuts where it shows them.
+TEST_F(LoadCommandsTest, EditorCutsTextsPastTheirLimitsBetweenCharacters) {
+  auto times = [](const std::string& piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  const std::string a = "\x82\xA0";   // あ
+  const std::string table = "\x95\x5C";  // 表, whose second byte is a backslash
+  std::string text = "[settings]\r\ncommand count=2\r\n[commands]\r\n" +
+                     Command(0, "\"" + times(a, 200) + "\"", times(a, 20), "0",
+                             "x" + times(table, 200), "\"" + times(a, 600) + "\"") +
+                     // One byte short of each limit, then a character across it.
+                     Command(1, std::string(254, 'n') + table, std::string(31, 'k') + a, "0",
+                             std::string(254, 'e') + a, std::string(1022, 'f') + table);
+  struct Expected {
+    std::string name, key, exe, file;
+  };
+  const Expected editor[] = {
+      {times(a, 127), times(a, 16), "x" + times(table, 127), times(a, 511)},
+      {std::string(254, 'n'), std::string(31, 'k'), std::string(254, 'e'),
+       std::string(1022, 'f')},
+  };
+  const Expected launcher[] = {
+      {times(a, 127) + "\x82", times(a, 16), "x" + times(table, 127),
+       times(a, 127) + "\x82"},
+      {std::string(254, 'n') + "\x95", std::string(31, 'k') + "\x82",
+       std::string(254, 'e') + "\x82", std::string(255, 'f')},
+  };
+  for (CommandReader reader : {CommandReader::Editor, CommandReader::Launcher}) {
+    SCOPED_TRACE(reader == CommandReader::Editor ? "editor" : "launcher");
+    auto records = Load(text, reader);
+    ASSERT_EQ(records.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+      const Expected& want = reader == CommandReader::Editor ? editor[i] : launcher[i];
+      EXPECT_EQ(std::string(records[i]->name), want.name) << "command " << i;
+      EXPECT_EQ(std::string(records[i]->key), want.key) << "command " << i;
+      EXPECT_EQ(std::string(records[i]->exe), want.exe) << "command " << i;
+      EXPECT_EQ(std::string(records[i]->file), want.file) << "command " << i;
+    }
+  }
+  // The per-key lookups, which loading falls back on without memory for its walk, cut alike.
+  ASSERT_EQ(LoadProfileText(text), 1);
+  EXPECT_EQ(LoadingDiffersFromLookups(), "");
+  ProfileFree();
+
+  // An OK in the editor writes the cut name back whole: 127 characters, no lone lead byte.
+  Load(text, CommandReader::Editor);
+  ASSERT_EQ(SaveCommands(folder_.File("pimbo.ini").c_str(), list_), 1);
+  std::string const saved = ReadBytes(folder_.File("pimbo.ini"));
+  EXPECT_NE(saved.find("command name0=\"" + times(a, 127) + "\"\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("command name1=\"" + std::string(254, 'n') + "\"\r\n"),
+            std::string::npos);
 }
 
 TEST_F(LoadCommandsTest, MissingOrEmptyFileGivesNoCommands) {

@@ -221,6 +221,55 @@ TEST_F(EncodingTest, SavedFilesKeepTheirEncodingAndASecondSaveChangesNothing) {
   }
 }
 
+TEST_F(EncodingTest, LinesTheReaderPassesOverSurviveASaveInEveryEncoding) {
+  using namespace std::string_literals;
+  // In the form a save writes, so that a load and save gives the same bytes back; a character
+  // without a code page 932 form stands among them.
+  const std::string utf8 =
+      "[s]\r\n[開く\r\n=値😀\r\n[]\r\nk=あ\0い\r\n# 注\0釈\r\n\r\n\0残り\r\nz=1"s;
+  for (const EncodedForm& form : kForms) {
+    SCOPED_TRACE(form.label);
+    std::string const bytes = form.make(utf8);
+    WriteBytes(Ini(), bytes);
+    ASSERT_EQ(ProfileLoad(Ini().c_str()), 1);
+    char value[16];
+    ProfileGetString("s", "k", "", value, sizeof value, nullptr);
+    EXPECT_STREQ(value, "\x82\xA0");  // あ, up to the NUL
+    ASSERT_EQ(ProfileSave(Ini().c_str()), 1);
+    EXPECT_EQ(ReadBytes(Ini()), bytes);
+    ProfileFree();
+  }
+}
+
+TEST_F(EncodingTest, ACodePage932FileThatWouldReadAsUtf8KeepsItsUnreadLinesInPlace) {
+  using namespace std::string_literals;
+  // Clearing the section of the only text that was no UTF-8 leaves text that reads as UTF-8: the
+  // note keeps the file code page 932, in a section of its own only before the rest after a NUL
+  // (as before a header), and a second save changes nothing.
+  const std::string note = "# \x95\xB6\x8E\x9A\x83R\x81[\x83h: \x83V\x83t\x83gJIS\r\n";
+  const std::string a = "\xE3\x81\x82";  // あ in UTF-8
+  struct {
+    const char* what;
+    std::string in, out;
+  } const cases[] = {
+      {"the rest after a NUL first", "[s]\r\nk=\x82\xA0\r\n\0"s + a, note + "\r\n\0"s + a},
+      {"empty brackets first", "[]\r\n[s]\r\nk=\x82\xA0\r\n[t]\r\nu=" + a + "\r\n",
+       note + "[]\r\n\r\n[t]\r\nu=" + a + "\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(Ini(), c.in);
+    ASSERT_EQ(ProfileLoad(Ini().c_str()), 1);
+    ASSERT_EQ(ProfileSetString("s", nullptr, nullptr, nullptr), 1);
+    ASSERT_EQ(ProfileSave(Ini().c_str()), 1);
+    ProfileFree();
+    std::string const saved = ReadBytes(Ini());
+    EXPECT_EQ(saved, c.out);
+    EXPECT_EQ(DetectProfileEncoding(saved), ProfileEncoding::Cp932);
+    EXPECT_EQ(Normalise(saved), saved);
+  }
+}
+
 TEST_F(EncodingTest, FreshFileKeepsTheLayoutOfSettingsThenCommands) {
   Settings settings{};
   settings.hotKey = 305;

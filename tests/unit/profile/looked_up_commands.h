@@ -10,6 +10,7 @@
 #include "command_walk.h"
 #include "commands.h"
 #include "profile.h"
+#include "profile_text.h"
 #include "setting_number.h"
 
 // Empty when list holds, head to tail, what per-key lookups on the current model give under
@@ -30,11 +31,15 @@ inline std::string DifferenceFromLookups(const CommandList& list, CommandReader 
       std::snprintf(name, sizeof name, "%s%d", stem, i);
       return std::string(name);
     };
+    // The editor cuts a text past its limit between characters, the launcher at the limit.
     auto lookUp = [&](const char* stem, int limit, bool emptyIsNull) {
-      std::string buffer(static_cast<std::size_t>(limit) + 1, '\0');
+      std::string buffer(static_cast<std::size_t>(limit) + 2, '\0');
       int n = ProfileGetString(COMMANDS_SECTION, keyName(stem).c_str(), "", buffer.data(),
-                               limit + 1, nullptr);
-      buffer.resize(static_cast<std::size_t>(n));
+                               limit + 2, nullptr);
+      std::size_t kept = std::min(static_cast<std::size_t>(n), static_cast<std::size_t>(limit));
+      if (!launcher) kept = ProfileTextCut(buffer.data(), static_cast<std::size_t>(n),
+                                           static_cast<std::size_t>(limit));
+      buffer.resize(kept);
       return emptyIsNull && buffer.empty() ? std::nullopt : std::optional<std::string>(buffer);
     };
     auto held = [](const char* text) {

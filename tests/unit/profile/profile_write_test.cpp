@@ -37,23 +37,28 @@ const NormaliseCase kNormaliseCases[] = {
     /*  7 */ {"[s]\r\na=1\r\n# note \t\r\nb=2\r\n", "[s]\r\na=1\r\n# note\r\nb=2\r\n\r\n"},
     /*  8 */ {"[s]\r\n;k\r\n", "[s]\r\n;k=\r\n\r\n"},
     /*  9 */ {"[s]\r\nk=1\r\nk=2\r\n", "[s]\r\nk=1\r\nk=2\r\n\r\n"},
-    // Ignored lines are lost: an unclosed header, empty brackets, "=" first.
-    /* 10 */ {"[s]\r\n[open\r\n[]\r\n=v\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
-    /* 11 */ {"[a]\r\n[s] \r\nk=v\r\n", "[a]\r\nk=v\r\n\r\n"},
+    // Lines that read as nothing are kept in their place: an unclosed header, empty brackets,
+    // "=" first, a header with a blank after its bracket.
+    /* 10 */ {"[s]\r\n[open\r\n[]\r\n=v\r\nk=v\r\n", "[s]\r\n[open\r\n[]\r\n=v\r\nk=v\r\n\r\n"},
+    /* 11 */ {"[a]\r\n[s] \r\nk=v\r\n", "[a]\r\n[s] \r\nk=v\r\n\r\n"},
     /* 12 */ {"#top\r\n[s]\r\n", "#top\r\n\r\n"},
     /* 13 */ {"[s]\r\nk=a=b\r\n", "[s]\r\nk=a=b\r\n\r\n"},
     /* 14 */ {"[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n",
               "[\x95\x5C]\r\n\x83\x5C=\"\x95\x5C\\\"\r\n\r\n"},
     // Lines of blanks only hold no name: nothing is written for them, not even a header.
-    /* 15 */ {"  \r\n[s]\r\n \t \r\n = x\r\n", ""},
+    /* 15 */ {"  \r\n[s]\r\n \t \r\n", ""},
     /* 16 */ {"  \r\n[s]\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
     // A key whose name begins with "[" or "#" keeps one leading blank, so it reads back as a key.
     /* 17 */ {"[s]\r\n  [k=v\r\n  #c=1\r\n", "[s]\r\n [k=v\r\n #c=1\r\n\r\n"},
-    /* 18 */ {"[s]\r\nk=v\0tail\r\nm\0=w\r\n"s, "[s]\r\nk=v\r\nm=w\r\n\r\n"},
-    /* 19 */ {"[s]\r\nk=v\r\n\0[t]\r\nm=w\r\n"s, "[s]\r\nk=v\r\n\r\n"},
+    // A line with a NUL in it is written as it was; what follows a NUL that starts a line stays
+    // at the end.
+    /* 18 */ {"[s]\r\nk=v\0tail\r\nm\0=w\r\n"s, "[s]\r\nk=v\0tail\r\nm\0=w\r\n\r\n"s},
+    /* 19 */ {"[s]\r\nk=v\r\n\0[t]\r\nm=w\r\n"s, "[s]\r\nk=v\r\n\r\n\0[t]\r\nm=w\r\n"s},
     // A header of blanks keeps its keys apart from the section before it, in the file too.
     /* 20 */ {"[a]\r\nk=1\r\n[ \t ]\r\nk=2\r\n", "[a]\r\nk=1\r\n\r\n[ ]\r\nk=2\r\n\r\n"},
     /* 21 */ {"[a]\r\n[\t]\r\n[b]\r\nk=v\r\n", "[b]\r\nk=v\r\n\r\n"},
+    // A name of blanks before "=" writes no key: the line is kept as it was.
+    /* 22 */ {"  \r\n[s]\r\n \t \r\n = x\r\n", "[s]\r\n = x\r\n\r\n"},
 };
 
 TEST_F(ProfileWriteTest, LoadAndSaveNormalisesTheText) {
@@ -80,6 +85,79 @@ TEST_F(ProfileWriteTest, NormalisedTextIsStableForAMessyFile) {
   ProfileGetString("commands", "command key0", "", buffer, sizeof buffer, nullptr);
   EXPECT_STREQ(buffer, "b");
   EXPECT_EQ(ProfileGetInt("settings", "hot key", 0, nullptr), 305);
+}
+
+// --- What the reader passes over is written back byte for byte, in its place ---------------
+
+struct KeptCase {
+  const char* what;
+  std::string in;
+  std::string out;  // what a load and save writes
+  // A key that reads as the reading rules say, the kept lines notwithstanding ("-": missing).
+  std::string section, key, value;
+};
+
+const KeptCase kKeptCases[] = {
+    {"a header without its closing bracket, whose keys stay in the section before",
+     "[s]\r\na=1\r\n[t\r\nb=2\r\n", "[s]\r\na=1\r\n[t\r\nb=2\r\n\r\n", "s", "b", "2"},
+    {"a header with text after its bracket", "[s]\r\n[t] x\r\nb=2\r\n",
+     "[s]\r\n[t] x\r\nb=2\r\n\r\n", "s", "b", "2"},
+    {"empty brackets, before the first header and in a section", "[]\r\n[s]\r\n[]\r\nb=2\r\n",
+     "[]\r\n\r\n[s]\r\n[]\r\nb=2\r\n\r\n", "s", "b", "2"},
+    {"lines that start with \"=\" or with a name of blanks", "=top\r\n[s]\r\n=b=3\r\n \t=b\r\nb=2\n",
+     "=top\r\n\r\n[s]\r\n=b=3\r\n \t=b\r\nb=2\r\n\r\n", "s", "b", "2"},
+    {"everything after a NUL that starts a line, its line ends as they were",
+     "[s]\r\nb=2\r\n\0[t]\r\nc=3\n\r\0\r"s, "[s]\r\nb=2\r\n\r\n\0[t]\r\nc=3\n\r\0\r"s, "t", "c",
+     "-"},
+    {"a file that starts with a NUL", "\0[s]\r\nb=2"s, "\0[s]\r\nb=2"s, "s", "b", "-"},
+    {"the text after a NUL inside a key line", "[s]\r\nb=\"2\0\"x\r\nc\0d=3\r\n"s,
+     "[s]\r\nb=\"2\0\"x\r\nc\0d=3\r\n\r\n"s, "s", "b", "2"},
+    {"the text after a NUL inside a header or a comment", "[s\0x]\r\n#c\0d \r\nb=2\r\n"s,
+     "[s\0x]\r\n#c\0d \r\nb=2\r\n\r\n"s, "s", "b", "2"},
+    {"a section name, key name and comment past 255 bytes",
+     "[" + std::string(300, 'S') + "]\r\n" + std::string(300, 'K') + "=v\r\n#" +
+         std::string(300, 'c') + " \r\n",
+     "[" + std::string(300, 'S') + "]\r\n" + std::string(300, 'K') + "=v\r\n#" +
+         std::string(300, 'c') + " \r\n\r\n",
+     std::string(255, 'S'), std::string(255, 'K'), "v"},
+};
+
+TEST_F(ProfileWriteTest, LinesTheReaderPassesOverAreWrittenBackInTheirPlace) {
+  for (const KeptCase& c : kKeptCases) {
+    SCOPED_TRACE(c.what);
+    std::string once = Normalise(c.in);
+    EXPECT_EQ(once, c.out);
+    EXPECT_EQ(Normalise(once), once) << "a second load and save changed the text";
+    ASSERT_EQ(LoadProfileText(c.in), 1);
+    char buffer[16];
+    ProfileGetString(c.section.c_str(), c.key.c_str(), "-", buffer, sizeof buffer, nullptr);
+    EXPECT_EQ(std::string(buffer), c.value);
+    ProfileFree();
+  }
+}
+
+TEST_F(ProfileWriteTest, AnEditReplacesOnlyTheKeptLinesOfWhatItChanges) {
+  ASSERT_EQ(LoadProfileText("[s]\r\nk=\"v\0old\"\r\nd=1\0x\r\nn=2\0y\r\n[open\r\n[t]\r\nz=1\r\n"
+                            "\0rest"s),
+            1);
+  // The same text set again (quoted, as the editor sets every command text) keeps the line.
+  EXPECT_EQ(ProfileSetQuotedString("s", "k", "v", nullptr), 1);
+  // A new text, or a deletion, takes the place of the line.
+  EXPECT_EQ(ProfileSetString("s", "n", "3", nullptr), 1);
+  EXPECT_EQ(ProfileSetString("s", "d", nullptr, nullptr), 1);
+  // A section an edit adds comes before the text after the NUL, where readers read it.
+  EXPECT_EQ(ProfileSetString("new", "a", "1", nullptr), 1);
+  char buffer[16];
+  ProfileGetString("s", "k", "-", buffer, sizeof buffer, nullptr);
+  EXPECT_STREQ(buffer, "v");
+  EXPECT_EQ(ProfileGetInt("s", "n", -1, nullptr), 3);
+  EXPECT_EQ(ProfileGetInt("s", "d", -1, nullptr), -1);
+  EXPECT_EQ(SaveProfileText(),
+            "[s]\r\nk=\"v\0old\"\r\nn=3\r\n[open\r\n\r\n[t]\r\nz=1\r\n\r\n[new]\r\na=1\r\n\r\n"
+            "\0rest"s);
+  // Clearing a section drops the lines kept in it.
+  EXPECT_EQ(ProfileSetString("s", nullptr, nullptr, nullptr), 1);
+  EXPECT_EQ(SaveProfileText(), "[t]\r\nz=1\r\n\r\n[new]\r\na=1\r\n\r\n\0rest"s);
 }
 
 TEST_F(ProfileWriteTest, SetOperationsCreateTheModelAndAppendInOrder) {
