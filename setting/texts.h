@@ -8,8 +8,6 @@ inline constexpr char ALREADY_RUNNING_TEXT[] =
 inline constexpr char ALREADY_RUNNING_CAPTION[] = "Information";
 inline constexpr char COMMON_CONTROLS_FAILED_TEXT[] = "コモンコントロールの初期化に失敗しました。";
 inline constexpr char COMMON_CONTROLS_FAILED_CAPTION[] = "Error";
-inline constexpr char COMCTL32_LIBRARY[] = "COMCTL32.DLL";
-inline constexpr char COMCTL32_INIT_EX[] = "InitCommonControlsEx";
 
 // Saving: the file stays as it was, and the user may try again (after making the file
 // writable, say) or leave without saving.
