@@ -169,6 +169,26 @@ void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POI
   }
 }
 
+// The list's font with the code page 932 character set, which GDI draws the rows' text by:
+// the list's own font where it has that set, else a copy made once for each font the list
+// gets (at each scale), kept to the end.
+HFONT RowFont(HWND listView) {
+  static HFONT source = nullptr;
+  static HFONT copy = nullptr;
+  auto const font = reinterpret_cast<HFONT>(SendMessageA(listView, WM_GETFONT, 0, 0));
+  if (font == nullptr) return nullptr;
+  if (font == source) return copy != nullptr ? copy : font;
+  LOGFONTA face = {};
+  if (GetObjectA(font, sizeof face, &face) != sizeof face) return font;
+  if (copy != nullptr) DeleteObject(copy);
+  source = font;
+  copy = nullptr;
+  if (face.lfCharSet == SHIFTJIS_CHARSET) return font;
+  face.lfCharSet = SHIFTJIS_CHARSET;
+  copy = CreateFontIndirectA(&face);
+  return copy != nullptr ? copy : font;
+}
+
 int MeasureText(const char* text, std::size_t length, void* context) {
   SIZE size = {};
   GetTextExtentPoint32A(static_cast<HDC>(context), text, static_cast<int>(length), &size);
@@ -375,6 +395,7 @@ BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT, const DRAWITEMST
   DeleteObject(fill);
 
   UINT const dpi = WindowDpi(listView);
+  if (HFONT const font = RowFont(listView)) SelectObject(dc, font);
   DrawRowTexts(listView, dc, row, dpi);
   DrawRowIcon(dc, typeImages, RowRecord(listView, row), POINT{bounds.left, bounds.top},
               SmallIconSize(dpi));
