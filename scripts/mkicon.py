@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Turns pixel pictures kept as text into Windows icon, cursor and bitmap files.
 
-    mkicon.py OUTPUT INPUT [INPUT...]
+    mkicon.py [--scale N] OUTPUT INPUT [INPUT...]
 
 The kind of OUTPUT follows its extension: .ico and .cur take one or more pictures (one image
-each, in the order given); .bmp takes exactly one. Only the standard library is used, so the
+each, in the order given); .bmp takes exactly one. --scale N draws every pixel as N by N
+pixels (a hot spot moves with it): the same picture, as crisp, for screens of N times the
+96 dpi that the pictures are drawn for. Only the standard library is used, so the
 build can run it anywhere Python 3 runs.
 
 A picture file holds, line by line:
@@ -94,6 +96,17 @@ class Picture:
         self.rows = rows
         self.width = len(rows[0])
         self.height = len(rows)
+
+    def scaled(self, factor):
+        """The picture with each pixel repeated factor times across and down."""
+        picture = copy.copy(self)
+        picture._take([
+            "".join(char * factor for char in row)
+            for row in self.rows
+            for _ in range(factor)
+        ])
+        picture.hotspot = (self.hotspot[0] * factor, self.hotspot[1] * factor)
+        return picture
 
     def each(self):
         """One picture for each "pixels" part of the file, all with its palette and settings."""
@@ -208,12 +221,22 @@ def bitmap_file(picture):
 
 
 def main(argv):
+    factor = 1
+    if len(argv) > 2 and argv[1] == "--scale":
+        if not argv[2].isdigit() or not 1 <= int(argv[2]) <= 8:
+            sys.stderr.write("mkicon: --scale takes a whole number from 1 to 8\n")
+            return 2
+        factor = int(argv[2])
+        argv = argv[:1] + argv[3:]
     if len(argv) < 3:
         sys.stderr.write(__doc__)
         return 2
     output, inputs = argv[1], argv[2:]
     try:
-        pictures = [each for path in inputs for each in Picture(path).each()]
+        pictures = [each.scaled(factor) for path in inputs for each in Picture(path).each()]
+        large = any(p.width > 256 or p.height > 256 for p in pictures)
+        if large and output.lower().endswith((".ico", ".cur")):
+            raise PictureError(f"{output}: an icon or cursor is at most 256 pixels wide and high")
         kind = output.lower().rsplit(".", 1)[-1]
         if kind in ("ico", "cur"):
             content = icon_file(pictures, kind == "cur")

@@ -18,11 +18,15 @@ namespace {
 
 // Size of the row text being drawn and of its shortened copy.
 std::size_t const ROW_TEXT_SIZE = 1024;
-// Width of the icon slot at the left end of a row, and the gap after it.
-int const ICON_SIZE = 16;
-int const ICON_SLOT = 18;
-// Space between a column's edge and its text, as the list view leaves it for its labels.
+// The gap after the icon at the left end of a row, in pixels at 96 dpi.
+int const ICON_GAP = 2;
+// Space between a column's edge and its text, as the list view leaves it for its labels, in
+// pixels at 96 dpi.
 int const LABEL_MARGIN = 2;
+// The type pictures: four images side by side, drawn for 16 and for 32 pixels.
+int const TYPE_PICTURE_COUNT = 4;
+int const TYPE_PICTURE_SIZE = 16;
+COLORREF const TYPE_PICTURE_MASK = RGB(255, 255, 255);
 
 const char* OrEmpty(const char* text) { return text ? text : ""; }
 
@@ -57,6 +61,9 @@ RowIconCache RowIcons;
 // The system's small image list, in which the kept icons are indexes; set by the first lookup
 // that finds one.
 HIMAGELIST SystemImages = nullptr;
+// The system's large image list, the same icons at the same indexes; looked up the first time
+// a row is drawn larger than the small list's icons.
+HIMAGELIST SystemLargeImages = nullptr;
 
 bool DriveIsNetwork(char letter, void*) {
   char const root[] = {letter, ':', '\\', '\0'};
@@ -128,19 +135,72 @@ int LookUpRowIcon(const CommandRecord* record, void*) {
   return NO_ROW_ICON;
 }
 
+int IconSizeOf(HIMAGELIST images) {
+  int width = 0;
+  int height = 0;
+  return images != nullptr && ImageList_GetIconSize(images, &width, &height) ? width : 0;
+}
+
+// Draws image index of images size pixels square: as it is when the list holds it at that
+// size, else stretched from the list's own size.
+void DrawImageAtSize(HIMAGELIST images, int index, HDC dc, POINT at, int size) {
+  if (IconSizeOf(images) == size) {
+    ImageList_Draw(images, index, dc, at.x, at.y, ILD_TRANSPARENT);
+    return;
+  }
+  HICON const icon = ImageList_GetIcon(images, index, ILD_TRANSPARENT);
+  if (icon == nullptr) return;
+  DrawIconEx(dc, at.x, at.y, icon, size, size, 0, nullptr, DI_NORMAL);
+  DestroyIcon(icon);
+}
+
+// The system image list to draw icons of size pixels from: the small one when its icons are
+// that large, else the large one, shrunk, which stays sharper than the small one grown.
+HIMAGELIST SystemImagesFor(int size) {
+  if (IconSizeOf(SystemImages) >= size) return SystemImages;
+  if (SystemLargeImages == nullptr) {
+    SHFILEINFOA info = {};
+    SystemLargeImages = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+        SYSTEM_ICON_PROBE_PATH, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+  }
+  return SystemLargeImages != nullptr ? SystemLargeImages : SystemImages;
+}
+
 // A row of a type outside the table shows no icon. Only the first drawing of a row asks the
-// file system; every repaint after it draws the icon kept for the row.
-void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at) {
+// file system; every repaint after it draws the icon kept for the row. The icon is the small
+// icon size of the list's scale.
+void DrawRowIcon(HDC dc, HIMAGELIST typeImages, const CommandRecord* record, POINT at,
+                 int size) {
   const CommandTypeInfo* type = record ? CommandTypeOf(record->type) : nullptr;
   if (type == nullptr) return;
   if (type->icon == RowIcon::Picture) {
-    ImageList_Draw(typeImages, type->picture, dc, at.x, at.y, ILD_TRANSPARENT);
+    DrawImageAtSize(typeImages, type->picture, dc, at, size);
     return;
   }
   int const icon = RowIcons.IconOf(record, LookUpRowIcon, nullptr);
   if (icon != NO_ROW_ICON && SystemImages != nullptr) {
-    ImageList_Draw(SystemImages, icon, dc, at.x, at.y, ILD_TRANSPARENT);
+    DrawImageAtSize(SystemImagesFor(size), icon, dc, at, size);
   }
+}
+
+// The list's font with the code page 932 character set, which GDI draws the rows' text by:
+// the list's own font where it has that set, else a copy made once for each font the list
+// gets (at each scale), kept to the end.
+HFONT RowFont(HWND listView) {
+  static HFONT source = nullptr;
+  static HFONT copy = nullptr;
+  auto const font = reinterpret_cast<HFONT>(SendMessageA(listView, WM_GETFONT, 0, 0));
+  if (font == nullptr) return nullptr;
+  if (font == source) return copy != nullptr ? copy : font;
+  LOGFONTA face = {};
+  if (GetObjectA(font, sizeof face, &face) != sizeof face) return font;
+  if (copy != nullptr) DeleteObject(copy);
+  source = font;
+  copy = nullptr;
+  if (face.lfCharSet == SHIFTJIS_CHARSET) return font;
+  face.lfCharSet = SHIFTJIS_CHARSET;
+  copy = CreateFontIndirectA(&face);
+  return copy != nullptr ? copy : font;
 }
 
 int MeasureText(const char* text, std::size_t length, void* context) {
@@ -164,7 +224,9 @@ UINT AlignmentOf(HWND listView, int column) {
 // that this list never fills, so the key text takes it back. Wine places that rectangle at the
 // row's left end whatever the display order, so column 0 is taken from its header item, which
 // scrolls with the rows.
-RECT ColumnTextRect(HWND listView, int row, int column) {
+RECT ColumnTextRect(HWND listView, int row, int column, UINT dpi) {
+  int const margin = ScaleToDpi(LABEL_MARGIN, dpi);
+  int const icon = SmallIconSize(dpi);
   RECT box = {};
   ListView_GetSubItemRect(listView, row, column, LVIR_LABEL, &box);
   if (column == COLUMN_KEY) {
@@ -172,22 +234,22 @@ RECT ColumnTextRect(HWND listView, int row, int column) {
     HWND header = ListView_GetHeader(listView);
     if (Header_GetItemRect(header, COLUMN_KEY, &item)) {
       MapWindowPoints(header, listView, reinterpret_cast<POINT*>(&item), 2);
-      box.left = item.left + LABEL_MARGIN;
-      box.right = item.right - LABEL_MARGIN;
+      box.left = item.left + margin;
+      box.right = item.right - margin;
     } else {
-      box.left -= ICON_SIZE;
+      box.left -= icon;
     }
   }
   // The name column makes room for the row's icon, drawn where that column shows, at the
   // left end of the row.
-  if (column == COLUMN_NAME) box.left += ICON_SLOT;
+  if (column == COLUMN_NAME) box.left += icon + ScaleToDpi(ICON_GAP, dpi);
   return box;
 }
 
-void DrawRowTexts(HWND listView, HDC dc, int row, const CommandRecord* record) {
+void DrawRowTexts(HWND listView, HDC dc, int row, const CommandRecord* record, UINT dpi) {
   static char shown[ROW_TEXT_SIZE];
   for (int column = 0; column < COLUMN_COUNT; ++column) {
-    RECT box = ColumnTextRect(listView, row, column);
+    RECT box = ColumnTextRect(listView, row, column, dpi);
     ShortenToWidth(RowColumnText(record, column), box.right - box.left, MeasureText, dc, shown,
                    sizeof shown);
     DrawTextA(dc, shown, -1, &box,
@@ -196,15 +258,6 @@ void DrawRowTexts(HWND listView, HDC dc, int row, const CommandRecord* record) {
 }
 
 }  // namespace
-
-void AttachRowImageList(HWND listView) {
-  // The list's small image list only sets the height of its rows, which are drawn here: the
-  // type icons are as high as the system's small icons. Asking the shell for its own list at
-  // the start would load the shell before the dialog shows, for a list that may have no
-  // commands; the system icons are drawn from the list the shell returns at the first row's
-  // look-up. LVS_SHAREIMAGELISTS: the list view never destroys TypeImages.
-  ListView_SetImageList(listView, TypeImages, LVSIL_SMALL);
-}
 
 void SetUpCommandColumns(HWND listView) {
   RECT window = {};
@@ -220,10 +273,22 @@ void SetUpCommandColumns(HWND listView) {
   }
 }
 
-void LoadTypeImages() {
-  TypeImages = ImageList_LoadImageA(Instance, MAKEINTRESOURCEA(IDB_TYPE_ICONS), ICON_SIZE, 0,
-                                    RGB(255, 255, 255), IMAGE_BITMAP, 0);
+void LoadTypeImages(HWND listView) {
+  // At the rows' icon size: from the pictures drawn for 16 pixels up to that size, from those
+  // drawn for 32 above it.
+  int const size = SmallIconSize(WindowDpi(listView));
+  int const source = size > TYPE_PICTURE_SIZE ? IDB_TYPE_ICONS_2X : IDB_TYPE_ICONS;
+  HIMAGELIST const old = TypeImages;
+  TypeImages = LoadImagesAtSize(source, TYPE_PICTURE_COUNT, size, size, TYPE_PICTURE_MASK);
   if (TypeImages != nullptr) ImageList_SetBkColor(TypeImages, GetSysColor(COLOR_WINDOW));
+  // The list's small image list only sets the height of its rows, which are drawn here: the
+  // type pictures are as high as the system's small icons. Asking the shell for its own list
+  // at the start would load the shell before the dialog shows, for a list that may have no
+  // commands; the system icons are drawn from the list the shell returns at the first row's
+  // look-up. LVS_SHAREIMAGELISTS: the list view never destroys TypeImages, so the old ones go
+  // only once the list holds the new.
+  ListView_SetImageList(listView, TypeImages, LVSIL_SMALL);
+  if (old != nullptr) ImageList_Destroy(old);
 }
 
 void SetColumnDisplayOrder(HWND listView) {
@@ -349,9 +414,11 @@ BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT, const DRAWITEMST
   FillRect(dc, &bounds, fill);
   DeleteObject(fill);
 
+  UINT const dpi = WindowDpi(listView);
+  if (HFONT const font = RowFont(listView)) SelectObject(dc, font);
   CommandRecord const* record = RowRecord(listView, row);
-  DrawRowTexts(listView, dc, row, record);
-  DrawRowIcon(dc, typeImages, record, POINT{bounds.left, bounds.top});
+  DrawRowTexts(listView, dc, row, record, dpi);
+  DrawRowIcon(dc, typeImages, record, POINT{bounds.left, bounds.top}, SmallIconSize(dpi));
 
   if (selected && GetFocus() == listView) DrawFocusRect(dc, &bounds);
   RestoreDC(dc, saved);

@@ -10,6 +10,7 @@
 //   drop_and_pick.cpp    dropped files and shortcuts, the window pick
 //   validation.cpp       the window-free checks of an edited command
 //   command_rows.cpp     the list's window-free rules (comparison, shortening)
+//   scale.cpp            the scale of a window's monitor, sizes at that scale
 //   globals.cpp          the definitions of the globals below
 #pragma once
 
@@ -88,10 +89,10 @@ void CommandEditOnButtonUp(HWND dialog);
 void CommandEditOnLostCapture(HWND dialog);
 
 // command_list.cpp
-// Sets the row height of the list by its small image list, the type icons (LoadTypeImages).
-void AttachRowImageList(HWND listView);
 void SetUpCommandColumns(HWND listView);
-void LoadTypeImages();
+// Loads the type pictures at the list's scale and makes them its small image list, which sets
+// the rows' height.
+void LoadTypeImages(HWND listView);
 void SetColumnDisplayOrder(HWND listView);
 void FillCommandRows(HWND listView);
 void SetCommandRow(HWND listView, CommandRecord* record, int index, int replace);
@@ -107,3 +108,17 @@ void SortCommandRows(HWND listView, int column);
 int CALLBACK CompareCommandRows(LPARAM a, LPARAM b, LPARAM order);
 BOOL DrawCommandRow(HWND listView, HIMAGELIST typeImages, UINT controlId,
                     const DRAWITEMSTRUCT* item);
+
+// scale.cpp: the scale of the monitor a window is on. Sizes of the design are pixels at 96 dpi
+// (BASE_DPI), where everything is drawn exactly as given.
+UINT const BASE_DPI = 96;
+// The window's dots per inch: its monitor's with per-monitor awareness, else the system's.
+UINT WindowDpi(HWND window);
+// A size given in pixels at 96 dpi, in pixels at dpi.
+int ScaleToDpi(int pixelsAt96, UINT dpi);
+// The system's small icon size at dpi (SM_CXSMICON).
+int SmallIconSize(UINT dpi);
+// An image list of count images of width by height pixels from a bitmap of images side by
+// side: as the bitmap is when it is drawn at that size, else with its pixels repeated or left
+// out evenly. mask is the colour that shows the background. The caller owns the list.
+HIMAGELIST LoadImagesAtSize(int bitmapId, int count, int width, int height, COLORREF mask);

@@ -13,25 +13,18 @@
 
 namespace {
 
-// The extended combo box of the command edit dialog needs the newer control registration;
-// looked up at run time so that the editor also starts where the library lacks it.
+// The classes of the editor's dialogs: the list view (and its header), the hot-key control and
+// the extended combo boxes of the command edit dialog. The manifest binds the common controls
+// 6 from the system's side-by-side store, so the call is imported directly: looked up in a
+// library loaded by its system path it would register the classes of the old controls.
 void InitialiseCommonControls() {
-  InitCommonControls();
-  HMODULE library = LoadSystemLibrary(COMCTL32_LIBRARY);
-  if (library == nullptr) return;
-  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  auto initEx = reinterpret_cast<InitEx>(
-      reinterpret_cast<void*>(GetProcAddress(library, COMCTL32_INIT_EX)));
-  if (initEx != nullptr) {
-    INITCOMMONCONTROLSEX classes = {};
-    classes.dwSize = sizeof classes;
-    classes.dwICC = ICC_USEREX_CLASSES;
-    if (!initEx(&classes)) {
-      MessageBoxA(nullptr, COMMON_CONTROLS_FAILED_TEXT, COMMON_CONTROLS_FAILED_CAPTION,
-                  MB_OK | MB_ICONWARNING);
-    }
+  INITCOMMONCONTROLSEX classes = {};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_LISTVIEW_CLASSES | ICC_HOTKEY_CLASS | ICC_USEREX_CLASSES;
+  if (!InitCommonControlsEx(&classes)) {
+    MessageBoxA(nullptr, COMMON_CONTROLS_FAILED_TEXT, COMMON_CONTROLS_FAILED_CAPTION,
+                MB_OK | MB_ICONWARNING);
   }
-  FreeLibrary(library);
 }
 
 // Settings as a missing file gives them.

@@ -8,6 +8,8 @@
 #define IDB_TYPE_ICONS 110
 #define IDB_POSITION_SMALL 112
 #define IDB_POSITION_DRAG 113
+// Bitmap 110 with every pixel doubled, for rows at twice 96 dpi and more.
+#define IDB_TYPE_ICONS_2X 210
 
 // Dialogs.
 #define IDD_COMMAND_EDIT 104

@@ -13,16 +13,28 @@
 namespace {
 
 int const HIDE_TIME_COUNT = sizeof HIDE_TIME_TEXTS / sizeof HIDE_TIME_TEXTS[0];
+// The drag image is the launcher window: 240 by 18 pixels at 96 dpi, at the dialog's scale
+// elsewhere, as the launcher draws itself at its monitor's scale.
 int const DRAG_IMAGE_WIDTH = 240;
+int const DRAG_IMAGE_HEIGHT = 18;
 COLORREF const DRAG_MASK_COLOUR = RGB(0x88, 0x88, 0x88);
 UINT const FRONT_FLAGS = SWP_NOMOVE | SWP_NOSIZE | SWP_NOOWNERZORDER;
+
+// The scale the list's columns were last sized for.
+UINT ColumnsDpi = BASE_DPI;
+
+void LoadDragImage(HWND dialog) {
+  UINT const dpi = WindowDpi(dialog);
+  if (DragImage != nullptr) ImageList_Destroy(DragImage);
+  DragImage = LoadImagesAtSize(IDB_POSITION_DRAG, 1, ScaleToDpi(DRAG_IMAGE_WIDTH, dpi),
+                               ScaleToDpi(DRAG_IMAGE_HEIGHT, dpi), DRAG_MASK_COLOUR);
+}
 
 void SettingsOnInitDialog(HWND dialog) {
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppIcon));
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppIcon));
   CommandListView = GetDlgItem(dialog, IDC_COMMAND_LIST);
-  LoadTypeImages();
-  AttachRowImageList(CommandListView);
+  LoadTypeImages(CommandListView);
   SetWindowTextA(dialog, SETTINGS_TITLE);
 
   HWND hotKey = GetDlgItem(dialog, IDC_HOT_KEY);
@@ -40,8 +52,8 @@ void SettingsOnInitDialog(HWND dialog) {
                                    ? CurrentSettings.hideTime
                                    : -1);
 
-  DragImage = ImageList_LoadImageA(Instance, MAKEINTRESOURCEA(IDB_POSITION_DRAG),
-                                   DRAG_IMAGE_WIDTH, 0, DRAG_MASK_COLOUR, IMAGE_BITMAP, 0);
+  LoadDragImage(dialog);
+  ColumnsDpi = WindowDpi(CommandListView);
   Button_SetCheck(GetDlgItem(dialog, IDC_NO_TRAY),
                   CurrentSettings.noTray ? BST_CHECKED : BST_UNCHECKED);
   SetColumnDisplayOrder(CommandListView);
@@ -240,6 +252,22 @@ void SettingsOnButtonUp(HWND dialog) {
   CurrentSettings.y = cursor.y - DragGrabOffset.y;
 }
 
+// Moved to a monitor of another scale: the dialog manager scales the dialog, its font and its
+// controls; the pictures drawn here and the columns' widths follow.
+void SettingsOnDpiChanged(UINT dpi) {
+  LoadTypeImages(CommandListView);
+  LoadDragImage(GetParent(CommandListView));
+  HWND header = ListView_GetHeader(CommandListView);
+  int const columns = Header_GetItemCount(header);
+  for (int column = 0; column < columns; ++column) {
+    int const width = ListView_GetColumnWidth(CommandListView, column);
+    ListView_SetColumnWidth(CommandListView, column,
+                            MulDiv(width, static_cast<int>(dpi), static_cast<int>(ColumnsDpi)));
+  }
+  ColumnsDpi = dpi;
+  InvalidateRect(CommandListView, nullptr, TRUE);
+}
+
 }  // namespace
 
 int ChooseSettingsColour(HWND dialog, int which) {
@@ -301,6 +329,9 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     case WM_CANCELMODE:
       SettingsOnLostCapture(dialog);
       return FALSE;
+    case WM_DPICHANGED:
+      SettingsOnDpiChanged(LOWORD(wParam));
+      return FALSE;  // the dialog manager's own scaling follows
     case WM_SETTINGS_UNTOPMOST:
       SetWindowPos(dialog, HWND_NOTOPMOST, 0, 0, 0, 0, FRONT_FLAGS);
       return TRUE;

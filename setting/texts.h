@@ -8,8 +8,6 @@ inline constexpr char ALREADY_RUNNING_TEXT[] =
 inline constexpr char ALREADY_RUNNING_CAPTION[] = "Information";
 inline constexpr char COMMON_CONTROLS_FAILED_TEXT[] = "コモンコントロールの初期化に失敗しました。";
 inline constexpr char COMMON_CONTROLS_FAILED_CAPTION[] = "Error";
-inline constexpr char COMCTL32_LIBRARY[] = "COMCTL32.DLL";
-inline constexpr char COMCTL32_INIT_EX[] = "InitCommonControlsEx";
 
 // Saving: the file stays as it was, and the user may try again (after making the file
 // writable, say) or leave without saving.
@@ -69,6 +67,7 @@ inline constexpr char CONTROL_TYPE_TEXT[] = "Pimbo 制御";
 inline constexpr char EMPTY_RECYCLE_BIN_TYPE_TEXT[] = "ごみ箱を空にする";
 inline constexpr char DESKTOP_FOLDER_TYPE_TEXT[] = "デスクトップにフォルダ作成";
 inline constexpr char ELLIPSIS[] = "...";
+inline constexpr char SYSTEM_ICON_PROBE_PATH[] = "C:\\";
 
 // ---- The checks of an edited command, with the captions of their boxes (the blanks before
 // the line ends are part of the texts).

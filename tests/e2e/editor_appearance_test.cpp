@@ -9,30 +9,36 @@ namespace {
 
 using EditorAppearance = EditorTest;
 
+// At 150 % the corner is in the screen's own pixels, as the launcher places its window.
 TEST_F(EditorAppearance, DraggingThePictureStoresTheDropCorner) {
-  ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=-1", "YPOINT=-1"}, {})));
-  HWND picture = Control(IDC_POSITION);
-  ASSERT_TRUE(picture);
-  RECT rect{};
-  ASSERT_TRUE(GetWindowRect(picture, &rect));
-  POINT grab{rect.left + 20, rect.top + 5};
-  POINT offset = grab;
-  ASSERT_TRUE(ScreenToClient(picture, &offset));
-  POINT drop{400, 300};
+  for (DWORD const dpi : {96, 144}) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    ScreenDpi screen(dpi);
+    ASSERT_TRUE(screen.Ok()) << "could not set the prefix's LogPixels";
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({"XPOINT=-1", "YPOINT=-1"}, {})));
+    HWND picture = Control(IDC_POSITION);
+    ASSERT_TRUE(picture);
+    RECT rect{};
+    ASSERT_TRUE(GetWindowRect(picture, &rect));
+    POINT grab{rect.left + 20, rect.top + 5};
+    POINT offset = grab;
+    ASSERT_TRUE(ScreenToClient(picture, &offset));
+    POINT drop{400, 300};
 
-  ASSERT_TRUE(e2e::DragMouse(grab, drop)) << "expected the press on the picture to start a drag";
-  // The release ends the drag once the editor lets the mouse go; only then may OK come, for a
-  // posted click would be handled before the release still waiting among the input.
-  DWORD const thread = GetWindowThreadProcessId(picture, nullptr);
-  EXPECT_TRUE(e2e::WaitUntil([&] {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
-  })) << "expected the release to end the drag";
-  EXPECT_TRUE(e2e::WaitVisible(picture, true)) << "expected the picture shown after the drop";
-  EXPECT_EQ(EndWith(IDOK), 0u);
-  EXPECT_EQ(Setting("XPOINT"), std::to_string(drop.x - offset.x));
-  EXPECT_EQ(Setting("YPOINT"), std::to_string(drop.y - offset.y));
+    ASSERT_TRUE(e2e::DragMouse(grab, drop)) << "expected the press on the picture to start a drag";
+    // The release ends the drag once the editor lets the mouse go; only then may OK come, for a
+    // posted click would be handled before the release still waiting among the input.
+    DWORD const thread = GetWindowThreadProcessId(picture, nullptr);
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      return GetGUIThreadInfo(thread, &info) && info.hwndCapture == nullptr;
+    })) << "expected the release to end the drag";
+    EXPECT_TRUE(e2e::WaitVisible(picture, true)) << "expected the picture shown after the drop";
+    EXPECT_EQ(EndWith(IDOK), 0u);
+    EXPECT_EQ(Setting("XPOINT"), std::to_string(drop.x - offset.x));
+    EXPECT_EQ(Setting("YPOINT"), std::to_string(drop.y - offset.y));
+  }
 }
 
 // The capture taken away in the middle of the drag (what Alt+Tab or the Win key do): the drag

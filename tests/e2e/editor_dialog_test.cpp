@@ -45,64 +45,111 @@ ExpectedControl const CONTROLS[] = {
     {1031, "Static", "", 48, 39, 97, 12, SS_BITMAP},
 };
 
+// At 100, 150 and 200 % the dialog grows with its font, and every control keeps its place and
+// size in dialog units: its pixels are those that MapDialogRect gives for the template's.
 TEST_F(EditorDialog, EveryControlSitsWhereTheTemplatePutsIt) {
-  ASSERT_NO_FATAL_FAILURE(Open());
-  EXPECT_EQ(e2e::WindowText(dialog_), e2e::EDITOR_TITLE);
-  e2e::DialogLayout layout;
-  std::string error;
-  ASSERT_TRUE(e2e::ReadDialogLayout(dialog_, &layout, &error)) << error;
-  ASSERT_EQ(layout.controls.size(), std::size(CONTROLS)) << "expected 19 controls";
-
-  for (size_t i = 0; i < std::size(CONTROLS); ++i) {
-    ExpectedControl const& want = CONTROLS[i];
-    e2e::DialogControl const& got = layout.controls[i];
-    SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(want.id) + ")");
-    EXPECT_EQ(got.id, want.id);
-    EXPECT_TRUE(e2e::SameText(got.className, want.className))
-        << "expected class " << want.className << ", got " << got.className;
-    // A drop-down list shows its choice as its text, a bitmap static its resource ordinal.
-    if (want.id != 1029 && want.id != 1031) {
-      EXPECT_EQ(got.text, want.text);
-    }
-    EXPECT_NEAR(got.x, want.x, 1);
-    EXPECT_NEAR(got.y, want.y, 1);
-    if (want.id == 1031) {
-      // Either the template's size with the picture fitted to it, or the bitmap's own size.
-      bool templateSize = std::abs(got.width - want.width) <= 1 &&
-                          std::abs(got.height - want.height) <= 1;
-      EXPECT_TRUE(templateSize || (got.pixelWidth == 170 && got.pixelHeight == 18))
-          << "got " << got.width << " x " << got.height << " units, " << got.pixelWidth << " x "
-          << got.pixelHeight << " pixels";
+  int baseX96 = 0;
+  int baseY96 = 0;
+  for (DWORD const dpi : SCREEN_DPIS) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    ScreenDpi screen(dpi);
+    ASSERT_TRUE(screen.Ok()) << "could not set the prefix's LogPixels";
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(e2e::WindowText(dialog_), e2e::EDITOR_TITLE);
+    e2e::DialogLayout layout;
+    std::string error;
+    ASSERT_TRUE(e2e::ReadDialogLayout(dialog_, &layout, &error)) << error;
+    ASSERT_EQ(layout.controls.size(), std::size(CONTROLS)) << "expected 19 controls";
+    if (dpi == 96) {
+      baseX96 = layout.baseX;
+      baseY96 = layout.baseY;
     } else {
-      EXPECT_NEAR(got.width, want.width, 1);
-      if (want.id != 1029) {
-        EXPECT_NEAR(got.height, want.height, 1);
+      // The font's pixels round on their own at each scale.
+      EXPECT_NEAR(layout.baseX, MulDiv(baseX96, dpi, 96), 2) << "at 96 dpi " << baseX96;
+      EXPECT_NEAR(layout.baseY, MulDiv(baseY96, dpi, 96), 2) << "at 96 dpi " << baseY96;
+    }
+
+    for (size_t i = 0; i < std::size(CONTROLS); ++i) {
+      ExpectedControl const& want = CONTROLS[i];
+      e2e::DialogControl const& got = layout.controls[i];
+      SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(want.id) + ")");
+      EXPECT_EQ(got.id, want.id);
+      EXPECT_TRUE(e2e::SameText(got.className, want.className))
+          << "expected class " << want.className << ", got " << got.className;
+      // A drop-down list shows its choice as its text, a bitmap static its resource ordinal.
+      if (want.id != 1029 && want.id != 1031) {
+        EXPECT_EQ(got.text, want.text);
+      }
+      EXPECT_NEAR(got.x, want.x, 1);
+      EXPECT_NEAR(got.y, want.y, 1);
+      if (want.id == 1031) {
+        // Either the template's size with the picture fitted to it, or the bitmap's own size.
+        bool templateSize = std::abs(got.width - want.width) <= 1 &&
+                            std::abs(got.height - want.height) <= 1;
+        EXPECT_TRUE(templateSize || (got.pixelWidth == 170 && got.pixelHeight == 18))
+            << "got " << got.width << " x " << got.height << " units, " << got.pixelWidth << " x "
+            << got.pixelHeight << " pixels";
+      } else {
+        EXPECT_NEAR(got.width, want.width, 1);
+        EXPECT_NEAR(got.pixelWidth, MulDiv(want.width, layout.baseX, 4), 1);
+        if (want.id != 1029) {
+          EXPECT_NEAR(got.height, want.height, 1);
+          EXPECT_NEAR(got.pixelHeight, MulDiv(want.height, layout.baseY, 8), 1);
+        }
+      }
+      // Button kinds and the static's picture kind are numbers in the low bits, not flags.
+      DWORD kindMask = got.className == "Button" ? BS_TYPEMASK : want.id == 1031 ? SS_TYPEMASK : 0;
+      DWORD flags = want.styles & ~kindMask;
+      // The common controls turn a border into a client edge; a combo box hands its scroll bar
+      // to its drop-down list (both measured under Wine 8).
+      HWND window = GetDlgItem(dialog_, want.id);
+      if ((flags & WS_BORDER) && window &&
+          (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
+        flags &= ~WS_BORDER;
+      }
+      if (want.id == 1029) flags &= ~WS_VSCROLL;
+      EXPECT_EQ(got.style & flags, flags) << "style " << std::hex << got.style;
+      if (kindMask) {
+        EXPECT_EQ(got.style & kindMask, want.styles & kindMask);
       }
     }
-    // Button kinds and the static's picture kind are numbers in the low bits, not flags.
-    DWORD kindMask = got.className == "Button" ? BS_TYPEMASK : want.id == 1031 ? SS_TYPEMASK : 0;
-    DWORD flags = want.styles & ~kindMask;
-    // The common controls turn a border into a client edge; a combo box hands its scroll bar
-    // to its drop-down list (both measured under Wine 8).
-    HWND window = GetDlgItem(dialog_, want.id);
-    if ((flags & WS_BORDER) && window &&
-        (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
-      flags &= ~WS_BORDER;
-    }
-    if (want.id == 1029) flags &= ~WS_VSCROLL;
-    EXPECT_EQ(got.style & flags, flags) << "style " << std::hex << got.style;
-    if (kindMask) {
-      EXPECT_EQ(got.style & kindMask, want.styles & kindMask);
-    }
-  }
-  e2e::DialogControl const& list = layout.controls[0];
-  EXPECT_FALSE(list.style & LVS_SINGLESEL) << "expected several rows selectable";
-  e2e::DialogControl const& picture = layout.controls.back();
-  EXPECT_FALSE(picture.style & SS_NOTIFY) << "expected presses on the picture to reach the dialog";
+    e2e::DialogControl const& list = layout.controls[0];
+    EXPECT_FALSE(list.style & LVS_SINGLESEL) << "expected several rows selectable";
+    e2e::DialogControl const& picture = layout.controls.back();
+    EXPECT_FALSE(picture.style & SS_NOTIFY)
+        << "expected presses on the picture to reach the dialog";
 
-  std::vector<std::string> hideTimes = {"起動前", "起動後すぐ", "起動後１秒後", "起動後２秒後",
-                                        "起動後３秒後"};
-  EXPECT_EQ(layout.comboItems[1029], hideTimes);
+    std::vector<std::string> hideTimes = {"起動前", "起動後すぐ", "起動後１秒後", "起動後２秒後",
+                                          "起動後３秒後"};
+    EXPECT_EQ(layout.comboItems[1029], hideTimes);
+    EXPECT_EQ(EndWith(IDCANCEL), 0u);
+  }
+}
+
+// The owner-drawn rows grow with the scale and keep room for the small icon of that scale.
+TEST_F(EditorDialog, RowsGrowWithTheScale) {
+  std::vector<CommandEntry> const commands = {
+      {"ごみ箱", "g", CMD_EMPTY_RECYCLE_BIN, "", ""},
+      {"Windows", "w", CMD_FOLDER, "0", "C:\\windows"},
+  };
+  int height96 = 0;
+  for (DWORD const dpi : SCREEN_DPIS) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    ScreenDpi screen(dpi);
+    ASSERT_TRUE(screen.Ok()) << "could not set the prefix's LogPixels";
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({}, commands)));
+    e2e::ListViewState state = ReadRows();
+    ASSERT_EQ(state.rows.size(), commands.size());
+    int const height = state.rows[0].rect.bottom - state.rows[0].rect.top;
+    EXPECT_EQ(state.rows[1].rect.top, state.rows[0].rect.bottom) << "expected rows edge to edge";
+    EXPECT_GE(height, MulDiv(16, dpi, 96)) << "expected room for the small icon";
+    if (dpi == 96) {
+      height96 = height;
+    } else {
+      EXPECT_NEAR(height, MulDiv(height96, dpi, 96), 2) << "at 96 dpi " << height96;
+    }
+    EXPECT_EQ(EndWith(IDCANCEL), 0u);
+  }
 }
 
 TEST_F(EditorDialog, ColumnsAndOneRowPerCommand) {

@@ -59,6 +59,65 @@ inline std::string OperationText(int type) {
   return type >= 0 && type <= 6 ? OPERATION_TEXTS[type] : std::string();
 }
 
+// The screen's scale for the programs started while it lives: Wine takes a program's dots per
+// inch from the prefix's LogPixels under HKCU\Control Panel\Desktop when the program starts
+// (measured under Wine 8; the value under HKLM's Hardware Profiles\Current\Software\Fonts is
+// not needed), and keeps it for the program's life. The old value (or none) comes back at the
+// end, so that every other test runs at 96 dpi. This thread meanwhile takes per-monitor
+// awareness, so that it sees the editor's windows in the screen's own pixels, as the editor
+// does, instead of scaled back to the 96 dpi it started with.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, KEY, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExA(key_, VALUE, nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
+                            &size) == ERROR_SUCCESS;
+    set_ = RegSetValueExA(key_, VALUE, 0, REG_DWORD, reinterpret_cast<BYTE const*>(&dpi),
+                          sizeof dpi) == ERROR_SUCCESS;
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    auto const setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE
+    if (setContext) oldContext_ = setContext(reinterpret_cast<HANDLE>(-3));
+  }
+  ~ScreenDpi() {
+    if (oldContext_) {
+      using SetContext = HANDLE(WINAPI*)(HANDLE);
+      auto const setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+      if (setContext) setContext(oldContext_);
+    }
+    if (key_ == nullptr) return;
+    if (had_) {
+      RegSetValueExA(key_, VALUE, 0, REG_DWORD, reinterpret_cast<BYTE const*>(&old_),
+                     sizeof old_);
+    } else {
+      RegDeleteValueA(key_, VALUE);
+    }
+    RegCloseKey(key_);
+  }
+  ScreenDpi(ScreenDpi const&) = delete;
+  ScreenDpi& operator=(ScreenDpi const&) = delete;
+  bool Ok() const { return set_; }
+
+ private:
+  static constexpr char KEY[] = "Control Panel\\Desktop";
+  static constexpr char VALUE[] = "LogPixels";
+  HKEY key_ = nullptr;
+  DWORD old_ = 0;
+  bool had_ = false;
+  bool set_ = false;
+  HANDLE oldContext_ = nullptr;
+};
+
+// The scales the editor is tried at: 100, 150 and 200 %.
+inline constexpr DWORD SCREEN_DPIS[] = {96, 144, 192};
+
 inline constexpr char ALREADY_RUNNING_TEXT[] =
     "既にPimboが起動しています。Pimboの設定メニューをクリックしてください。";
 

@@ -89,6 +89,23 @@ class MkiconTest(unittest.TestCase):
         self.assertEqual(struct.unpack_from("<iiHH", data, 18), (3, 2, 1, 4))
         self.assertEqual(data[offset:], bytes([0x21, 0x00, 0, 0, 0x01, 0x20, 0, 0]))
 
+    def test_scale_repeats_every_pixel_and_moves_the_hotspot(self):
+        path = self.picture("s.txt", "hotspot 1 0\npalette\na #102030\nb #405060\n"
+                                     "c #708090\npixels\nabc\ncba\n")
+        target = os.path.join(self.folder.name, "s.bmp")
+        self.assertEqual(mkicon.main(["mkicon.py", "--scale", "2", target, path]), 0)
+        with open(target, "rb") as made:
+            data = made.read()
+        offset = struct.unpack_from("<I", data, 10)[0]
+        self.assertEqual(struct.unpack_from("<ii", data, 18), (6, 4))
+        # Bottom-up rows of 6 nibbles, each padded to 4 bytes: "ccbbaa" twice, "aabbcc" twice.
+        self.assertEqual(data[offset:], bytes([0x22, 0x11, 0x00, 0]) * 2 +
+                         bytes([0x00, 0x11, 0x22, 0]) * 2)
+        tripled = mkicon.Picture(path).scaled(3)
+        self.assertEqual((tripled.width, tripled.height, tripled.hotspot), (9, 6, (3, 0)))
+        with contextlib.redirect_stderr(io.StringIO()):
+            self.assertEqual(mkicon.main(["mkicon.py", "--scale", "x", target, path]), 2)
+
     def test_several_pictures_make_one_icon_with_several_images(self):
         one = self.picture("1.txt", "palette\nx #FF0000\npixels\nxx\nxx\n")
         two = self.picture("2.txt", "palette\nx #00FF00\npixels\nx\n")
