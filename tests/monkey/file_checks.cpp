@@ -304,9 +304,7 @@ void CheckWholeCharacters(std::vector<Line> const& oldLines, std::vector<Line> c
     }
     if (lone && !oldValues.count(line.value)) {
       Fail(failures, "split-character",
-           line.name + " ends in a lone lead byte 0x" +
-               [&] { char hex[4]; snprintf(hex, sizeof hex, "%02X", static_cast<BYTE>(value.back())); return std::string(hex); }() +
-               " after " + std::to_string(value.size() - 1) + " bytes: \"..." +
+           line.name + " (" + std::to_string(value.size()) + " bytes) ends in a lone lead byte: \"..." +
                Printable(value.substr(value.size() > 12 ? value.size() - 12 : 0)) + "\"");
     }
   }
@@ -352,13 +350,22 @@ void CheckUnreadKept(std::vector<Line> const& oldLines, std::vector<Line> const&
 // as often as before.
 void CheckOthersKept(std::vector<Line> const& oldLines, std::vector<Line> const& newLines,
                      std::vector<Failure>* failures) {
-  auto keyOf = [](Line const& line) {
-    return line.kind == LineKind::Comment ? "#\t" + line.section + "\t" + line.text
+  // A comment is kept as the model holds it: trimmed at its end, at most 255 bytes (longer
+  // ones are left out here); a key by its name (at most 255 bytes) and value, both trimmed.
+  auto comment = [](Line const& line) {
+    return line.text.substr(0, line.text.find_last_not_of(" \t") + 1);
+  };
+  auto keyOf = [&](Line const& line) {
+    return line.kind == LineKind::Comment ? "#\t" + line.section + "\t" + comment(line)
                                           : "=\t" + line.section + "\t" + line.name + "\t" + line.value;
   };
-  auto counted = [](Line const& line) {
+  auto counted = [&](Line const& line) {
+    // A name of blanks only is never written, as the file's rules say.
+    bool const blankName = line.kind == LineKind::Key && line.name.empty();
     return (line.kind == LineKind::Comment || line.kind == LineKind::Key) && !line.hasNul &&
-           !line.afterNul && !EditorOwns(line) && line.name.size() <= 255;
+           !line.afterNul && !blankName && !EditorOwns(line) && line.name.size() <= 255 &&
+           line.section.size() <= 255 &&
+           (line.kind != LineKind::Comment || comment(line).size() <= 255);
   };
   std::map<std::string, int> have;
   for (Line const& line : newLines) {

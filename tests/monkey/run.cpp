@@ -156,7 +156,7 @@ class Runner {
       if (log_) std::printf("    [%d] %s\n", index, Describe(action).c_str());
       Play(action);
       ++outcome_.actionsDone;
-      if (!Settle(index, action)) break;
+      if (!Settle("action " + std::to_string(index) + " (" + Describe(action) + ")")) break;
     }
     if (!hung_ && editor_.Running() && IsWindow(windows_.settings)) EndDialog();
     return Finish(start, folder, true);
@@ -435,15 +435,19 @@ class Runner {
   // After an action: the editor answers within ANSWER_MS, its windows settle, and what the
   // list and the dialogs show is taken down. False when the run is over (the dialog or the
   // program ended, or it hangs).
-  bool Settle(int index, Action const& action) {
-    if (!editor_.Running()) {
+  bool Settle(std::string const& after) {
+    if (!editor_.Running() || !IsWindow(settings_)) {
       ending_ = Ending::ByAction;
       return false;
     }
-    if (!e2e::Responds(settings_, ANSWER_MS) && editor_.Running()) {
+    if (!e2e::Responds(settings_, ANSWER_MS)) {
+      if (!editor_.Running() || !IsWindow(settings_)) {
+        ending_ = Ending::ByAction;
+        return false;
+      }
       hung_ = true;
-      Fail("hang", "WM_NULL not answered within " + std::to_string(ANSWER_MS / 1000) +
-                       " s after action " + std::to_string(index) + " (" + Describe(action) + ")" + Shown());
+      Fail("hang", "WM_NULL not answered within " + std::to_string(ANSWER_MS / 1000) + " s after " +
+                       after + Shown());
       return false;
     }
     // Until the set of windows stays the same for a moment (at most 2 s): a posted press may
@@ -505,7 +509,7 @@ class Runner {
       } else {
         e2e::Post(windows_.edit, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       }
-      if (!Settle(-1, Action{}) || !editor_.Running()) return;
+      if (!Settle("closing the boxes and the command dialog") || !editor_.Running()) return;
     }
     if (windows_.box || windows_.edit) {
       Fail("close-dialogs", "the boxes and the command dialog did not close" + Shown());
