@@ -56,22 +56,27 @@ struct KeyName {
   WORD vk;
   char const* name;
 };
-// Keys a user presses in the dialogs; the ones that move or end something come more often
-// than the letters' share. Escape, Enter and F4 (with Alt: close) end dialogs, so are rarer.
+// Keys a user presses in the dialogs: editing and moving keys, letters for the mnemonics
+// (Alt+N, Alt+K...) and the edit commands (Ctrl+A, C, V, X, Z), Home doubled: typing at the
+// start of a full field is where edit controls differ.
 KeyName const KEYS[] = {
     {VK_HOME, "Home"}, {VK_HOME, "Home"}, {VK_END, "End"}, {VK_LEFT, "Left"}, {VK_RIGHT, "Right"},
     {VK_UP, "Up"}, {VK_DOWN, "Down"}, {VK_DOWN, "Down"}, {VK_TAB, "Tab"}, {VK_TAB, "Tab"},
     {VK_SPACE, "Space"}, {VK_BACK, "Backspace"}, {VK_DELETE, "Delete"}, {VK_INSERT, "Insert"},
-    {VK_PRIOR, "PageUp"}, {VK_NEXT, "PageDown"}, {VK_RETURN, "Enter"}, {VK_ESCAPE, "Escape"},
-    {VK_F4, "F4"}, {'A', "A"}, {'C', "C"}, {'D', "D"}, {'K', "K"}, {'M', "M"}, {'N', "N"},
-    {'B', "B"}, {'H', "H"}, {'V', "V"}, {'X', "X"}, {'Z', "Z"}, {'1', "1"}, {'Q', "Q"},
-    {VK_OEM_2, "/"}, {VK_OEM_4, "["},
+    {VK_PRIOR, "PageUp"}, {VK_NEXT, "PageDown"}, {'A', "A"}, {'C', "C"}, {'D', "D"}, {'K', "K"},
+    {'M', "M"}, {'N', "N"}, {'B', "B"}, {'H', "H"}, {'V', "V"}, {'X', "X"}, {'Z', "Z"},
+    {'1', "1"}, {'Q', "Q"}, {VK_OEM_2, "/"}, {VK_OEM_4, "["},
 };
+// Keys that end a dialog (Enter, Escape, and F4: with Alt, the close box): one key in sixteen,
+// so that most runs live long enough to reach the command dialog.
+KeyName const ENDING_KEYS[] = {{VK_RETURN, "Enter"}, {VK_ESCAPE, "Escape"}, {VK_F4, "F4"}};
 
 }  // namespace
 
 void KeyOf(Action const& action, WORD* vk, UINT* modifiers, std::string* name) {
-  KeyName const& key = KEYS[action.a % (sizeof KEYS / sizeof *KEYS)];
+  KeyName const& key = (action.a >> 16) % 16 == 0
+                           ? ENDING_KEYS[action.a % (sizeof ENDING_KEYS / sizeof *ENDING_KEYS)]
+                           : KEYS[action.a % (sizeof KEYS / sizeof *KEYS)];
   UINT mods = 0;
   // Ctrl one time in six, Shift in four, Alt in five (mnemonics: Alt+N, Alt+K...).
   if (action.b % 6 == 0) mods |= MOD_CONTROL;

@@ -336,9 +336,10 @@ void CheckUnreadKept(std::vector<Line> const& oldLines, std::vector<Line> const&
     ++need[line.text];
     why[line.text] = unread ? line.why : cut ? "a key line with a NUL inside" : "a comment with a NUL";
   }
+  int reported = 0;
   for (auto const& [text, times] : need) {
     int got = have.count(text) ? have[text] : 0;
-    if (got < times) {
+    if (got < times && reported++ < 5) {
       Fail(failures, "unread-line-kept",
            std::string(why[text]) + ": \"" + Printable(text) + "\" was in the old file " +
                std::to_string(times) + " time(s), is in the new one " + std::to_string(got));

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,8 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(sessionSeed));
   ULONGLONG const start = GetTickCount64();
   int runs = 0, actionsDone = 0, failedRuns = 0;
+  // Each check that failed: how many runs, and the first run's seed.
+  std::map<std::string, std::pair<int, std::uint64_t>> classes;
   for (unsigned index = 0; GetTickCount64() - start < seconds * 1000ull; ++index) {
     std::uint64_t const seed = RunSeed(sessionSeed, index);
     std::vector<Action> const actions = DrawActions(seed);
@@ -152,6 +156,12 @@ int main(int argc, char** argv) {
     if (outcome.failures.empty()) continue;
     ++failedRuns;
     PrintFailures(outcome);
+    std::set<std::string> checks;
+    for (Failure const& f : outcome.failures) checks.insert(f.check);
+    for (std::string const& c : checks) {
+      auto& entry = classes.emplace(c, std::make_pair(0, seed)).first->second;
+      ++entry.first;
+    }
     std::string const check = outcome.failures.front().check;
     int replays = 0;
     std::vector<int> const shrunk =
@@ -165,5 +175,9 @@ int main(int argc, char** argv) {
   std::printf("monkey: %d run(s), %d action(s) in %.1f min (%.1f runs, %.0f actions a minute), "
               "%d failed\n", runs, actionsDone, minutes, runs / minutes, actionsDone / minutes,
               failedRuns);
+  for (auto const& [check, entry] : classes) {
+    std::printf("monkey: %s failed in %d run(s), first in run seed 0x%016llx\n", check.c_str(),
+                entry.first, static_cast<unsigned long long>(entry.second));
+  }
   return failedRuns == 0 ? 0 : 1;
 }
