@@ -32,12 +32,15 @@ std::vector<std::string> MakeDropItems(e2e::TestFolder const& folder) {
   WriteBytes(dir + "\\memo.txt", "memo\r\n");
   WriteBytes(dir + "\\表.txt", "0x5C trail byte\r\n");
   WriteBytes(dir + "\\tool.exe", "MZ");
+  // A name wider than the name field, which a drop fills in.
+  std::string const wide = dir + "\\長いファイル名の書類、とても長い名前のファイル、さらに長く続く名前.txt";
+  WriteBytes(wide, "wide\r\n");
   std::string error;
   e2e::MakeShortcut(dir + "\\link.lnk", {dir + "\\memo.txt", "/p", dir}, &error);
   e2e::MakeShortcut(dir + "\\ソフト.lnk", {dir + "\\tool.exe", "", ""}, &error);
   e2e::MakeShortcut(dir + "\\broken.lnk", {"", "", ""}, &error);
   return {dir + "\\memo.txt", dir + "\\表.txt", dir + "\\tool.exe", dir + "\\フォルダ",
-          dir + "\\link.lnk", dir + "\\ソフト.lnk", dir + "\\broken.lnk", dir + "\\gone.txt"};
+          dir + "\\link.lnk", dir + "\\ソフト.lnk", dir + "\\broken.lnk", dir + "\\gone.txt", wide};
 }
 
 // The editor's visible top-level windows, sorted by what they are.
@@ -149,7 +152,6 @@ class Runner {
       Fail("setup", "CreateProcessA of the editor failed, error " + std::to_string(editor_.Error()));
       return outcome_;
     }
-    thread_ = 0;
     if (!WaitForDialog()) return Finish(start, folder, false);
 
     for (auto const& [index, action] : played_) {
@@ -188,7 +190,7 @@ class Runner {
   // The settings dialog, once it is up; a box the editor shows while it starts (characters it
   // keeps, say) is answered with its first button.
   bool WaitForDialog() {
-    bool up = e2e::WaitUntil([&] {
+    e2e::WaitUntil([&] {
       if (!editor_.Running()) return true;
       for (HWND window : e2e::TopLevelWindows(editor_.Id(), "#32770", nullptr, true)) {
         if (e2e::WindowText(window) == e2e::EDITOR_TITLE) {
@@ -210,7 +212,6 @@ class Runner {
     list_ = GetDlgItem(settings_, IDC_COMMAND_LIST);
     windows_ = Look();
     touched_.lastRowCount = RowCount();
-    (void)up;
     return true;
   }
 

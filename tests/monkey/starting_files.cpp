@@ -23,7 +23,9 @@ std::vector<std::string> Command(int i) {
   static char const* const files[] = {"\"memo.txt\"", "\"C:\\表\\ソフト\"", "", "", "", "",
                                       "\"新しいフォルダ\""};
   int const type = i % 7;
-  return {"command name" + n + "=\"コマンド " + n + " 予定表\"",
+  // Every third name is wider than the name field, as a Modify then shows it.
+  std::string const name = "コマンド " + n + (i % 3 == 2 ? " とても長い名前の予定表とその説明、さらに続く説明文" : " 予定表");
+  return {"command name" + n + "=\"" + name + "\"",
           "command key" + n + "=\"k" + n + "\"",
           "command type" + n + "=" + std::to_string(type),
           "command exe" + n + "=" + exes[type],
