@@ -67,14 +67,14 @@ KeyName const KEYS[] = {
     {'M', "M"}, {'N', "N"}, {'B', "B"}, {'H', "H"}, {'V', "V"}, {'X', "X"}, {'Z', "Z"},
     {'1', "1"}, {'Q', "Q"}, {VK_OEM_2, "/"}, {VK_OEM_4, "["},
 };
-// Keys that end a dialog (Enter, Escape, and F4: with Alt, the close box): one key in sixteen,
+// Keys that end a dialog (Enter, Escape, and F4: with Alt, the close box): one key in 32,
 // so that most runs live long enough to reach the command dialog.
 KeyName const ENDING_KEYS[] = {{VK_RETURN, "Enter"}, {VK_ESCAPE, "Escape"}, {VK_F4, "F4"}};
 
 }  // namespace
 
 void KeyOf(Action const& action, WORD* vk, UINT* modifiers, std::string* name) {
-  KeyName const& key = (action.a >> 16) % 16 == 0
+  KeyName const& key = (action.a >> 16) % 32 == 0
                            ? ENDING_KEYS[action.a % (sizeof ENDING_KEYS / sizeof *ENDING_KEYS)]
                            : KEYS[action.a % (sizeof KEYS / sizeof *KEYS)];
   UINT mods = 0;

@@ -53,6 +53,7 @@ enum class ActionKind {
   DoubleClick,   // the same, twice
   Key,           // a key (a) with modifiers (b)
   Type,          // text, typed character by character as a keyboard's input method sends it
+                 // (in the command dialog mostly at the start or end of the name or key)
   Paste,         // text put on the clipboard, then Ctrl+V
   SelectRows,    // a selection of the command list (a: how many, b, c: which)
   HeaderClick,   // a click on a column title of the command list (a: which)

@@ -72,6 +72,17 @@ std::vector<HWND> ButtonsOf(HWND parent, bool deep) {
   return found.buttons;
 }
 
+// The visible, enabled edit fields that are direct children of the dialog.
+std::vector<HWND> FieldsOf(HWND dialog) {
+  std::vector<HWND> fields;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (e2e::ClassOf(child) == "Edit" && IsWindowVisible(child) && IsWindowEnabled(child)) {
+      fields.push_back(child);
+    }
+  }
+  return fields;
+}
+
 bool IsPushButton(HWND button) {
   LONG type = GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK;
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
@@ -298,6 +309,12 @@ class Runner {
       case ActionKind::DoubleClick: {
         RECT r{};
         GetWindowRect(front, &r);
+        // One click in three on the command dialog goes into one of its text fields, where
+        // the caret lands between characters of a text that may be wider than the field.
+        std::vector<HWND> fields = FieldsOf(front);
+        if (!onSettings && !fields.empty() && action.c % 3 == 0) {
+          GetWindowRect(fields[action.c / 3 % fields.size()], &r);
+        }
         POINT p{r.left + static_cast<LONG>(action.a % 1000 * (r.right - r.left) / 1000),
                 r.top + static_cast<LONG>(action.b % 1000 * (r.bottom - r.top) / 1000)};
         BringToFront(front);
@@ -322,6 +339,12 @@ class Runner {
       case ActionKind::Type:
         BringToFront(front);
         TouchByKeys();
+        // In the command dialog, three times in four the caret is put first: at the start of
+        // the name (Alt+N, Home) or of the launch key (Alt+K, Home), or at the end of the name.
+        if (!onSettings && action.c % 4 != 0) {
+          e2e::PressHotKey(MOD_ALT, action.c % 4 == 2 ? 'K' : 'N');
+          e2e::PressKey(action.c % 4 == 3 ? VK_END : VK_HOME);
+        }
         // Control characters may reach a button or end the command dialog half way.
         if (action.text.find_first_of("\t\r\n\x1b\x01\x7f\x08") != std::string::npos) {
           TouchAllSettings();
