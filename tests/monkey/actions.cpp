@@ -23,11 +23,12 @@ namespace {
 
 // Characters of code page 932 that the programs must take whole: kana of both widths, kanji
 // whose second byte is a backslash (表 ソ 能 予 十), punctuation.
-char const* const JAPANESE[] = {"あ", "い", "う", "ア", "イ", "ウ", "ｱ", "ｲ", "ｳ", "表", "ソ",
-                                "能", "予", "十", "漢", "字", "、", "。", "「", "」", "ー", "＝",
-                                "［", "］", "＃"};
+char const* const JAPANESE[] = {"あ", "い", "う", "ア", "イ", "ウ", "ｱ",  "ｲ",  "ｳ",
+                                "表", "ソ", "能", "予", "十", "漢", "字", "、", "。",
+                                "「", "」", "ー", "＝", "［", "］", "＃"};
 char const* const ASCII =
-    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 "
+    "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
 // Control characters a keyboard can send: tab, line ends, escape, and rarer ones.
 char const CONTROLS[] = {'\t', '\r', '\n', '\x01', '\x1b', '\x7f', '\x08'};
 
@@ -35,10 +36,10 @@ std::string DrawText(Random& random, bool forPaste) {
   std::string text;
   int const style = static_cast<int>(random.Below(10));
   // 0-3: a word, 4-6: Japanese, 7-8: long and wide, 9: with control characters
-  int const count = style <= 3 ? 1 + static_cast<int>(random.Below(12))
-                  : style <= 6 ? 1 + static_cast<int>(random.Below(20))
-                  : style <= 8 ? (forPaste ? 150 : 100) + static_cast<int>(random.Below(200))
-                               : 2 + static_cast<int>(random.Below(20));
+  int const count = style <= 3   ? 1 + static_cast<int>(random.Below(12))
+                    : style <= 6 ? 1 + static_cast<int>(random.Below(20))
+                    : style <= 8 ? (forPaste ? 150 : 100) + static_cast<int>(random.Below(200))
+                                 : 2 + static_cast<int>(random.Below(20));
   for (int i = 0; i < count; ++i) {
     bool japanese = style >= 4 && style <= 8 ? random.Below(3) != 0 : random.OneIn(8);
     if (style == 9 && random.OneIn(3)) {
@@ -46,7 +47,8 @@ std::string DrawText(Random& random, bool forPaste) {
     } else if (japanese) {
       text += JAPANESE[random.Below(sizeof JAPANESE / sizeof *JAPANESE)];
     } else {
-      text += ASCII[random.Below(static_cast<std::uint32_t>(std::char_traits<char>::length(ASCII)))];
+      text +=
+          ASCII[random.Below(static_cast<std::uint32_t>(std::char_traits<char>::length(ASCII)))];
     }
   }
   return text;
@@ -60,12 +62,37 @@ struct KeyName {
 // (Alt+N, Alt+K...) and the edit commands (Ctrl+A, C, V, X, Z), Home doubled: typing at the
 // start of a full field is where edit controls differ.
 KeyName const KEYS[] = {
-    {VK_HOME, "Home"}, {VK_HOME, "Home"}, {VK_END, "End"}, {VK_LEFT, "Left"}, {VK_RIGHT, "Right"},
-    {VK_UP, "Up"}, {VK_DOWN, "Down"}, {VK_DOWN, "Down"}, {VK_TAB, "Tab"}, {VK_TAB, "Tab"},
-    {VK_SPACE, "Space"}, {VK_BACK, "Backspace"}, {VK_DELETE, "Delete"}, {VK_INSERT, "Insert"},
-    {VK_PRIOR, "PageUp"}, {VK_NEXT, "PageDown"}, {'A', "A"}, {'C', "C"}, {'D', "D"}, {'K', "K"},
-    {'M', "M"}, {'N', "N"}, {'B', "B"}, {'H', "H"}, {'V', "V"}, {'X', "X"}, {'Z', "Z"},
-    {'1', "1"}, {'Q', "Q"}, {VK_OEM_2, "/"}, {VK_OEM_4, "["},
+    {VK_HOME, "Home"},
+    {VK_HOME, "Home"},
+    {VK_END, "End"},
+    {VK_LEFT, "Left"},
+    {VK_RIGHT, "Right"},
+    {VK_UP, "Up"},
+    {VK_DOWN, "Down"},
+    {VK_DOWN, "Down"},
+    {VK_TAB, "Tab"},
+    {VK_TAB, "Tab"},
+    {VK_SPACE, "Space"},
+    {VK_BACK, "Backspace"},
+    {VK_DELETE, "Delete"},
+    {VK_INSERT, "Insert"},
+    {VK_PRIOR, "PageUp"},
+    {VK_NEXT, "PageDown"},
+    {'A', "A"},
+    {'C', "C"},
+    {'D', "D"},
+    {'K', "K"},
+    {'M', "M"},
+    {'N', "N"},
+    {'B', "B"},
+    {'H', "H"},
+    {'V', "V"},
+    {'X', "X"},
+    {'Z', "Z"},
+    {'1', "1"},
+    {'Q', "Q"},
+    {VK_OEM_2, "/"},
+    {VK_OEM_4, "["},
 };
 // Keys that end a dialog (Enter, Escape, and F4: with Alt, the close box): one key in 32,
 // so that most runs live long enough to reach the command dialog.
@@ -142,10 +169,13 @@ std::string Describe(Action const& action) {
       KeyOf(action, &vk, &mods, &name);
       return "key " + name;
     }
-    case ActionKind::Type: return "type " + shown(action.text);
-    case ActionKind::Paste: return "paste " + shown(action.text);
+    case ActionKind::Type:
+      return "type " + shown(action.text);
+    case ActionKind::Paste:
+      return "paste " + shown(action.text);
     case ActionKind::SelectRows:
-      snprintf(buffer, sizeof buffer, "select %u row(s) (%u, %u)", action.a % 4, action.b, action.c);
+      snprintf(buffer, sizeof buffer, "select %u row(s) (%u, %u)", action.a % 4, action.b,
+               action.c);
       return buffer;
     case ActionKind::HeaderClick:
       snprintf(buffer, sizeof buffer, "click column title %u", action.a % 4);
@@ -164,7 +194,8 @@ std::string Describe(Action const& action) {
       snprintf(buffer, sizeof buffer, "drag the pick icon to target %u", action.a % 4);
       return buffer;
     case ActionKind::Drop:
-      snprintf(buffer, sizeof buffer, "drop %u item(s) (%u, %u)", 1 + action.a % 3, action.b, action.c);
+      snprintf(buffer, sizeof buffer, "drop %u item(s) (%u, %u)", 1 + action.a % 3, action.b,
+               action.c);
       return buffer;
   }
   return "?";

@@ -20,11 +20,16 @@ enum class Encoding { Cp932, Utf8, Utf8Mark, Utf16Le, Utf16Be };
 
 char const* NameOf(Encoding e) {
   switch (e) {
-    case Encoding::Cp932: return "code page 932";
-    case Encoding::Utf8: return "UTF-8";
-    case Encoding::Utf8Mark: return "UTF-8 with mark";
-    case Encoding::Utf16Le: return "UTF-16 LE";
-    case Encoding::Utf16Be: return "UTF-16 BE";
+    case Encoding::Cp932:
+      return "code page 932";
+    case Encoding::Utf8:
+      return "UTF-8";
+    case Encoding::Utf8Mark:
+      return "UTF-8 with mark";
+    case Encoding::Utf16Le:
+      return "UTF-16 LE";
+    case Encoding::Utf16Be:
+      return "UTF-16 BE";
   }
   return "?";
 }
@@ -98,8 +103,8 @@ std::string Lower(std::string s) {
 enum class LineKind { Blank, Header, Comment, Key, Unread };
 struct Line {
   LineKind kind = LineKind::Blank;
-  std::string text;     // the line's bytes
-  std::string section;  // the section it lies in, lower case ("" before the first header)
+  std::string text;       // the line's bytes
+  std::string section;    // the section it lies in, lower case ("" before the first header)
   bool afterNul = false;  // at or after a line that starts with NUL: the reader stops there
   bool hasNul = false;
   std::string name, value;  // keys: trimmed
@@ -151,10 +156,10 @@ std::vector<Line> Classify(std::string const& text) {
   return lines;
 }
 
-char const* const SETTINGS_KEYS[] = {"hot key", "fgcolor", "bgcolor", "xpoint", "ypoint",
-                                     "hide time", "notray", "command count"};
-char const* const COMMAND_STEMS[] = {"command name", "command key", "command type",
-                                     "command exe", "command file"};
+char const* const SETTINGS_KEYS[] = {"hot key", "fgcolor",   "bgcolor", "xpoint",
+                                     "ypoint",  "hide time", "notray",  "command count"};
+char const* const COMMAND_STEMS[] = {"command name", "command key", "command type", "command exe",
+                                     "command file"};
 
 bool IsSettingsKey(std::string const& name) {
   std::string lower = Lower(name);
@@ -204,8 +209,8 @@ Loaded Load(std::string const& folder, std::string const& name, std::string cons
   LoadConfiguration(path.c_str(), defaults, &loaded.settings, &list, nullptr);
   auto text = [](char const* s) { return std::string(s ? s : ""); };
   for (CommandRecord* r = list.head; r; r = r->next) {
-    loaded.commands.push_back(text(r->name) + '\t' + text(r->key) + '\t' +
-                              std::to_string(r->type) + '\t' + text(r->exe) + '\t' + text(r->file));
+    loaded.commands.push_back(text(r->name) + '\t' + text(r->key) + '\t' + std::to_string(r->type) +
+                              '\t' + text(r->exe) + '\t' + text(r->file));
   }
   FreeCommandList(&list);
   DeleteFileA(path.c_str());
@@ -227,14 +232,17 @@ void CheckWellFormed(FileCheckInput const& in, std::string const& text,
     bool lone = (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ||
                 (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
     if (lone) {
-      Fail(failures, "crlf", "a line end other than CR LF at byte " + std::to_string(i) +
-                                 ", near \"" + Printable(text.substr(i > 30 ? i - 30 : 0, 60)) + "\"");
+      Fail(failures, "crlf",
+           "a line end other than CR LF at byte " + std::to_string(i) + ", near \"" +
+               Printable(text.substr(i > 30 ? i - 30 : 0, 60)) + "\"");
       break;
     }
   }
-  if (!text.empty() && text.compare(text.size() - std::min<size_t>(2, text.size()), 2, "\r\n") != 0) {
-    Fail(failures, "crlf", "the last line has no CR LF: \"" +
-                               Printable(text.substr(text.size() > 40 ? text.size() - 40 : 0)) + "\"");
+  if (!text.empty() &&
+      text.compare(text.size() - std::min<size_t>(2, text.size()), 2, "\r\n") != 0) {
+    Fail(failures, "crlf",
+         "the last line has no CR LF: \"" +
+             Printable(text.substr(text.size() > 40 ? text.size() - 40 : 0)) + "\"");
   }
 
   auto countSettings = [](std::vector<Line> const& lines) {
@@ -245,8 +253,9 @@ void CheckWellFormed(FileCheckInput const& in, std::string const& text,
   long oldCount = countSettings(oldLines), newCount = countSettings(newLines);
   if (newCount != std::max(1L, oldCount)) {
     Fail(failures, "one-settings-section",
-         "expected " + std::to_string(std::max(1L, oldCount)) + " [settings] header(s) (the old file had " +
-             std::to_string(oldCount) + "), got " + std::to_string(newCount));
+         "expected " + std::to_string(std::max(1L, oldCount)) +
+             " [settings] header(s) (the old file had " + std::to_string(oldCount) + "), got " +
+             std::to_string(newCount));
   }
 
   // The first value of each key of the first-named sections, as lookups find them.
@@ -254,7 +263,8 @@ void CheckWellFormed(FileCheckInput const& in, std::string const& text,
   for (Line const& line : newLines) {
     if (line.kind != LineKind::Key) continue;
     auto& into = line.section == "settings" ? settings : commands;
-    if (line.section == "settings" || line.section == "commands") into.emplace(Lower(line.name), line.value);
+    if (line.section == "settings" || line.section == "commands")
+      into.emplace(Lower(line.name), line.value);
   }
   auto count = settings.find("command count");
   if (count == settings.end()) {
@@ -269,14 +279,16 @@ void CheckWellFormed(FileCheckInput const& in, std::string const& text,
   }
   int const n = std::stoi(digits);
   if (in.touched.lastRowCount >= 0 && n != in.touched.lastRowCount) {
-    Fail(failures, "command-count", "\"command count\" is " + digits + ", the list had " +
-                                        std::to_string(in.touched.lastRowCount) + " rows");
+    Fail(failures, "command-count",
+         "\"command count\" is " + digits + ", the list had " +
+             std::to_string(in.touched.lastRowCount) + " rows");
   }
   for (int i = 0; i < n; ++i) {
     for (char const* stem : COMMAND_STEMS) {
       if (!commands.count(stem + std::to_string(i))) {
-        Fail(failures, "command-keys", std::string("no \"") + stem + std::to_string(i) +
-                                           "\" in [commands] (command count " + digits + ")");
+        Fail(failures, "command-keys",
+             std::string("no \"") + stem + std::to_string(i) + "\" in [commands] (command count " +
+                 digits + ")");
         return;
       }
     }
@@ -290,7 +302,8 @@ void CheckWholeCharacters(std::vector<Line> const& oldLines, std::vector<Line> c
   std::map<std::string, int> oldValues;
   for (Line const& line : oldLines) ++oldValues[line.value];
   for (Line const& line : newLines) {
-    if (line.kind != LineKind::Key || line.section != "commands" || !IsCommandKey(line.name)) continue;
+    if (line.kind != LineKind::Key || line.section != "commands" || !IsCommandKey(line.name))
+      continue;
     std::string value = line.value;
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value = value.substr(1, value.size() - 2);
@@ -304,7 +317,8 @@ void CheckWholeCharacters(std::vector<Line> const& oldLines, std::vector<Line> c
     }
     if (lone && !oldValues.count(line.value)) {
       Fail(failures, "split-character",
-           line.name + " (" + std::to_string(value.size()) + " bytes) ends in a lone lead byte: \"..." +
+           line.name + " (" + std::to_string(value.size()) +
+               " bytes) ends in a lone lead byte: \"..." +
                Printable(value.substr(value.size() > 12 ? value.size() - 12 : 0)) + "\"");
     }
   }
@@ -334,7 +348,9 @@ void CheckUnreadKept(std::vector<Line> const& oldLines, std::vector<Line> const&
     }
     if (!unread && !cut && !commentWithNul) continue;
     ++need[line.text];
-    why[line.text] = unread ? line.why : cut ? "a key line with a NUL inside" : "a comment with a NUL";
+    why[line.text] = unread ? line.why
+                     : cut  ? "a key line with a NUL inside"
+                            : "a comment with a NUL";
   }
   int reported = 0;
   for (auto const& [text, times] : need) {
@@ -357,8 +373,9 @@ void CheckOthersKept(std::vector<Line> const& oldLines, std::vector<Line> const&
     return line.text.substr(0, line.text.find_last_not_of(" \t") + 1);
   };
   auto keyOf = [&](Line const& line) {
-    return line.kind == LineKind::Comment ? "#\t" + line.section + "\t" + comment(line)
-                                          : "=\t" + line.section + "\t" + line.name + "\t" + line.value;
+    return line.kind == LineKind::Comment
+               ? "#\t" + line.section + "\t" + comment(line)
+               : "=\t" + line.section + "\t" + line.name + "\t" + line.value;
   };
   auto counted = [&](Line const& line) {
     // A name of blanks only is never written, as the file's rules say.
@@ -385,9 +402,10 @@ void CheckOthersKept(std::vector<Line> const& oldLines, std::vector<Line> const&
     if (got < times && reported++ < 5) {
       Line const& line = *example[key];
       Fail(failures, "other-lines-kept",
-           std::string(line.kind == LineKind::Comment ? "comment" : "key") + " \"" + Printable(line.text) +
-               "\" of section [" + Printable(line.section) + "] was in the old file " +
-               std::to_string(times) + " time(s), is in the new one " + std::to_string(got));
+           std::string(line.kind == LineKind::Comment ? "comment" : "key") + " \"" +
+               Printable(line.text) + "\" of section [" + Printable(line.section) +
+               "] was in the old file " + std::to_string(times) + " time(s), is in the new one " +
+               std::to_string(got));
     }
   }
 }
@@ -401,8 +419,9 @@ void CheckEditorViewKept(FileCheckInput const& in, Loaded const& before, Loaded 
   Settings const& n = after.settings;
   auto same = [&](bool touched, char const* key, long long was, long long is) {
     if (!touched && was != is) {
-      Fail(failures, "settings-kept", std::string(key) + " was " + std::to_string(was) +
-                                          ", is " + std::to_string(is) + "; the run did not change it");
+      Fail(failures, "settings-kept",
+           std::string(key) + " was " + std::to_string(was) + ", is " + std::to_string(is) +
+               "; the run did not change it");
     }
   };
   same(t.hotKey, "hot key", o.hotKey, n.hotKey);
@@ -432,7 +451,8 @@ void CheckEditorViewKept(FileCheckInput const& in, Loaded const& before, Loaded 
   if (kept < mustKeep) {
     std::string detail = std::to_string(before.commands.size() - kept) +
                          " command(s) of the old file are gone or changed, the run may have "
-                         "changed " + std::to_string(mayChange) + "; the first gone: \"" +
+                         "changed " +
+                         std::to_string(mayChange) + "; the first gone: \"" +
                          Printable(*lost.front(), 120) + "\"";
     Fail(failures, "commands-kept", detail);
   }
@@ -442,14 +462,16 @@ void CheckEditorViewKept(FileCheckInput const& in, Loaded const& before, Loaded 
 
 void CheckFile(FileCheckInput const& in, std::vector<Failure>* failures) {
   bool const unchanged = in.existsAfter == in.before.exists && in.after == in.before.bytes;
-  bool const saved = in.ending == Ending::Ok ||
-                     (in.ending == Ending::ByAction && !unchanged);
+  bool const saved = in.ending == Ending::Ok || (in.ending == Ending::ByAction && !unchanged);
   if (!saved || in.notSaved) {
     if (!unchanged) {
       Fail(failures, "cancel-left-file",
-           std::string(in.notSaved ? "the editor said it did not save" : "the dialog was cancelled") +
-               ", but pimbo.ini " + (in.existsAfter ? "changed (" + std::to_string(in.before.bytes.size()) +
-               " -> " + std::to_string(in.after.size()) + " bytes)" : "is gone"));
+           std::string(in.notSaved ? "the editor said it did not save"
+                                   : "the dialog was cancelled") +
+               ", but pimbo.ini " +
+               (in.existsAfter ? "changed (" + std::to_string(in.before.bytes.size()) + " -> " +
+                                     std::to_string(in.after.size()) + " bytes)"
+                               : "is gone"));
     }
     return;
   }
@@ -458,10 +480,13 @@ void CheckFile(FileCheckInput const& in, std::vector<Failure>* failures) {
     return;
   }
   Encoding const was = EncodingOf(in.before.bytes), is = EncodingOf(in.after);
-  bool const asciiBefore = std::none_of(in.before.bytes.begin(), in.before.bytes.end(),
-                                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  if (in.before.exists && was != is && !(asciiBefore && (is == Encoding::Cp932 || is == Encoding::Utf8))) {
-    Fail(failures, "encoding-kept", std::string("the file was ") + NameOf(was) + ", is " + NameOf(is));
+  bool const asciiBefore = std::none_of(in.before.bytes.begin(), in.before.bytes.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (in.before.exists && was != is &&
+      !(asciiBefore && (is == Encoding::Cp932 || is == Encoding::Utf8))) {
+    Fail(failures, "encoding-kept",
+         std::string("the file was ") + NameOf(was) + ", is " + NameOf(is));
     return;
   }
   std::string const oldText = in.before.exists ? Text8(in.before.bytes, was) : std::string();
@@ -471,7 +496,8 @@ void CheckFile(FileCheckInput const& in, std::vector<Failure>* failures) {
   if (is == Encoding::Cp932) CheckWholeCharacters(oldLines, newLines, failures);
   CheckUnreadKept(oldLines, newLines, failures);
   CheckOthersKept(oldLines, newLines, failures);
-  Loaded const before = Load(in.scratchFolder, "before.ini", in.before.exists ? in.before.bytes : "");
+  Loaded const before =
+      Load(in.scratchFolder, "before.ini", in.before.exists ? in.before.bytes : "");
   Loaded const after = Load(in.scratchFolder, "after.ini", in.after);
   CheckEditorViewKept(in, before, after, failures);
 }

@@ -62,7 +62,8 @@ std::vector<int> Shrink(std::uint64_t seed, std::vector<Action> const& actions,
   auto fails = [&](std::vector<int> const& candidate) {
     ++*replays;
     bool failed = FailsWith(PlayRun(seed, actions, &candidate, false), check);
-    std::printf("    shrinking: %zu action(s) %s\n", candidate.size(), failed ? "still fail" : "pass");
+    std::printf("    shrinking: %zu action(s) %s\n", candidate.size(),
+                failed ? "still fail" : "pass");
     std::fflush(stdout);
     return failed;
   };
@@ -73,7 +74,8 @@ std::vector<int> Shrink(std::uint64_t seed, std::vector<Action> const& actions,
     bool reduced = false;
     for (size_t start = 0; start < current.size() && GetTickCount64() < deadline; start += size) {
       std::vector<int> rest(current.begin(), current.begin() + static_cast<long>(start));
-      rest.insert(rest.end(), current.begin() + static_cast<long>(std::min(start + size, current.size())),
+      rest.insert(rest.end(),
+                  current.begin() + static_cast<long>(std::min(start + size, current.size())),
                   current.end());
       if (fails(rest)) {
         current = rest;
@@ -92,7 +94,8 @@ std::vector<int> Shrink(std::uint64_t seed, std::vector<Action> const& actions,
 }
 
 void PrintActions(std::vector<Action> const& actions, std::vector<int> const& only) {
-  for (int i : only) std::printf("    [%d] %s\n", i, Describe(actions[static_cast<size_t>(i)]).c_str());
+  for (int i : only)
+    std::printf("    [%d] %s\n", i, Describe(actions[static_cast<size_t>(i)]).c_str());
 }
 
 char const* StartingFileName(std::uint64_t seed) {
@@ -111,12 +114,19 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string const option = argv[i];
     char const* value = argv[i + 1];
-    if (option == "--seed") sessionSeed = std::strtoull(value, nullptr, 0);
-    else if (option == "--seconds") seconds = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
-    else if (option == "--shrink-seconds") shrinkSeconds = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
-    else if (option == "--run-seed") { runSeed = std::strtoull(value, nullptr, 0); replay = true; }
-    else if (option == "--only") { only = ParseList(value); haveOnly = true; }
-    else {
+    if (option == "--seed")
+      sessionSeed = std::strtoull(value, nullptr, 0);
+    else if (option == "--seconds")
+      seconds = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+    else if (option == "--shrink-seconds")
+      shrinkSeconds = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+    else if (option == "--run-seed") {
+      runSeed = std::strtoull(value, nullptr, 0);
+      replay = true;
+    } else if (option == "--only") {
+      only = ParseList(value);
+      haveOnly = true;
+    } else {
       std::fprintf(stderr, "monkey: unknown option %s\n", option.c_str());
       return 2;
     }
@@ -166,15 +176,17 @@ int main(int argc, char** argv) {
     int replays = 0;
     std::vector<int> const shrunk =
         Shrink(seed, actions, check, GetTickCount64() + shrinkSeconds * 1000ull, &replays);
-    std::printf("  shrunk \"%s\" to %zu action(s) in %d replays:\n", check.c_str(), shrunk.size(), replays);
+    std::printf("  shrunk \"%s\" to %zu action(s) in %d replays:\n", check.c_str(), shrunk.size(),
+                replays);
     PrintActions(actions, shrunk);
     std::printf("  replay: monkey --run-seed 0x%016llx --only \"%s\"\n",
                 static_cast<unsigned long long>(seed), Joined(shrunk).c_str());
   }
   double const minutes = (GetTickCount64() - start) / 60000.0;
-  std::printf("monkey: %d run(s), %d action(s) in %.1f min (%.1f runs, %.0f actions a minute), "
-              "%d failed\n", runs, actionsDone, minutes, runs / minutes, actionsDone / minutes,
-              failedRuns);
+  std::printf(
+      "monkey: %d run(s), %d action(s) in %.1f min (%.1f runs, %.0f actions a minute), "
+      "%d failed\n",
+      runs, actionsDone, minutes, runs / minutes, actionsDone / minutes, failedRuns);
   for (auto const& [check, entry] : classes) {
     std::printf("monkey: %s failed in %d run(s), first in run seed 0x%016llx\n", check.c_str(),
                 entry.first, static_cast<unsigned long long>(entry.second));

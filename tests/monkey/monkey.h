@@ -94,9 +94,9 @@ enum class Ending {
 // "changed", so that a check never blames the editor for what the run did.
 struct Touched {
   bool hotKey = false, colours = false, position = false, hideTime = false, noTray = false;
-  int rowsRemoved = 0;   // the sum of every drop of the command list's row count
-  int editDialogs = 0;   // command dialogs opened (each may have changed one command)
-  int lastRowCount = -1; // the command list's rows when the dialog ended (-1: not known)
+  int rowsRemoved = 0;    // the sum of every drop of the command list's row count
+  int editDialogs = 0;    // command dialogs opened (each may have changed one command)
+  int lastRowCount = -1;  // the command list's rows when the dialog ended (-1: not known)
 };
 
 struct Failure {

@@ -33,14 +33,16 @@ std::vector<std::string> MakeDropItems(e2e::TestFolder const& folder) {
   WriteBytes(dir + "\\表.txt", "0x5C trail byte\r\n");
   WriteBytes(dir + "\\tool.exe", "MZ");
   // A name wider than the name field, which a drop fills in.
-  std::string const wide = dir + "\\長いファイル名の書類、とても長い名前のファイル、さらに長く続く名前.txt";
+  std::string const wide =
+      dir + "\\長いファイル名の書類、とても長い名前のファイル、さらに長く続く名前.txt";
   WriteBytes(wide, "wide\r\n");
   std::string error;
   e2e::MakeShortcut(dir + "\\link.lnk", {dir + "\\memo.txt", "/p", dir}, &error);
   e2e::MakeShortcut(dir + "\\ソフト.lnk", {dir + "\\tool.exe", "", ""}, &error);
   e2e::MakeShortcut(dir + "\\broken.lnk", {"", "", ""}, &error);
-  return {dir + "\\memo.txt", dir + "\\表.txt", dir + "\\tool.exe", dir + "\\フォルダ",
-          dir + "\\link.lnk", dir + "\\ソフト.lnk", dir + "\\broken.lnk", dir + "\\gone.txt", wide};
+  return {dir + "\\memo.txt",   dir + "\\表.txt",   dir + "\\tool.exe",
+          dir + "\\フォルダ",   dir + "\\link.lnk", dir + "\\ソフト.lnk",
+          dir + "\\broken.lnk", dir + "\\gone.txt", wide};
 }
 
 // The editor's visible top-level windows, sorted by what they are.
@@ -160,7 +162,8 @@ class Runner {
 
     editor_ = e2e::StartEditor(folder);
     if (!editor_.Started()) {
-      Fail("setup", "CreateProcessA of the editor failed, error " + std::to_string(editor_.Error()));
+      Fail("setup",
+           "CreateProcessA of the editor failed, error " + std::to_string(editor_.Error()));
       return outcome_;
     }
     if (!WaitForDialog()) return Finish(start, folder, false);
@@ -176,7 +179,9 @@ class Runner {
   }
 
  private:
-  void Fail(char const* check, std::string const& detail) { outcome_.failures.push_back({check, detail}); }
+  void Fail(char const* check, std::string const& detail) {
+    outcome_.failures.push_back({check, detail});
+  }
 
   Windows Look() const {
     Windows w;
@@ -201,22 +206,25 @@ class Runner {
   // The settings dialog, once it is up; a box the editor shows while it starts (characters it
   // keeps, say) is answered with its first button.
   bool WaitForDialog() {
-    e2e::WaitUntil([&] {
-      if (!editor_.Running()) return true;
-      for (HWND window : e2e::TopLevelWindows(editor_.Id(), "#32770", nullptr, true)) {
-        if (e2e::WindowText(window) == e2e::EDITOR_TITLE) {
-          settings_ = window;
-          return true;
-        }
-        std::vector<HWND> buttons = ButtonsOf(window, true);
-        if (!buttons.empty() && IsWindowEnabled(window)) e2e::Post(buttons.front(), BM_CLICK);
-      }
-      return false;
-    }, START_MS);
+    e2e::WaitUntil(
+        [&] {
+          if (!editor_.Running()) return true;
+          for (HWND window : e2e::TopLevelWindows(editor_.Id(), "#32770", nullptr, true)) {
+            if (e2e::WindowText(window) == e2e::EDITOR_TITLE) {
+              settings_ = window;
+              return true;
+            }
+            std::vector<HWND> buttons = ButtonsOf(window, true);
+            if (!buttons.empty() && IsWindowEnabled(window)) e2e::Post(buttons.front(), BM_CLICK);
+          }
+          return false;
+        },
+        START_MS);
     if (!settings_) {
       Fail(editor_.Running() ? "start" : "exit-code",
            editor_.Running() ? "no settings dialog within " + std::to_string(START_MS / 1000) + " s"
-                             : "the editor ended before its dialog came up, exit code " + Hex(editor_.ExitCode()));
+                             : "the editor ended before its dialog came up, exit code " +
+                                   Hex(editor_.ExitCode()));
       return false;
     }
     thread_ = GetWindowThreadProcessId(settings_, nullptr);
@@ -245,19 +253,29 @@ class Runner {
   }
 
   void TouchAllSettings() {
-    touched_.hotKey = touched_.colours = touched_.position = touched_.hideTime = touched_.noTray = true;
+    touched_.hotKey = touched_.colours = touched_.position = touched_.hideTime = touched_.noTray =
+        true;
   }
 
   // What a press of the settings dialog's control id may change.
   void TouchControl(int id) {
     switch (id) {
-      case IDC_HIDE_TIME: touched_.hideTime = true; break;
+      case IDC_HIDE_TIME:
+        touched_.hideTime = true;
+        break;
       case IDC_TEXT_COLOUR:
-      case IDC_BACKGROUND_COLOUR: touched_.colours = true; break;
+      case IDC_BACKGROUND_COLOUR:
+        touched_.colours = true;
+        break;
       case IDC_POSITION:
-      case IDC_CENTRE: touched_.position = true; break;
-      case IDC_NO_TRAY: touched_.noTray = true; break;
-      default: break;
+      case IDC_CENTRE:
+        touched_.position = true;
+        break;
+      case IDC_NO_TRAY:
+        touched_.noTray = true;
+        break;
+      default:
+        break;
     }
   }
 
@@ -286,8 +304,9 @@ class Runner {
     }
     size_t choice = ++asked > 3 ? buttons.size() : pick % (buttons.size() + 1);
     if (choice < buttons.size()) {
-      if (log_) std::printf("        answer \"%s\" with \"%s\"\n", e2e::WindowText(box).c_str(),
-                            e2e::WindowText(buttons[choice]).c_str());
+      if (log_)
+        std::printf("        answer \"%s\" with \"%s\"\n", e2e::WindowText(box).c_str(),
+                    e2e::WindowText(buttons[choice]).c_str());
       e2e::Post(buttons[choice], BM_CLICK);
     } else {
       if (log_) std::printf("        answer \"%s\" with Escape\n", e2e::WindowText(box).c_str());
@@ -363,7 +382,8 @@ class Runner {
         if (!onSettings || rows <= 0) break;
         std::vector<int> pick;
         std::uint32_t const parts[] = {action.b, action.c, action.b ^ action.c};
-        for (std::uint32_t i = 0; i < action.a % 4; ++i) pick.push_back(static_cast<int>(parts[i] % rows));
+        for (std::uint32_t i = 0; i < action.a % 4; ++i)
+          pick.push_back(static_cast<int>(parts[i] % rows));
         std::string error;
         e2e::SelectListRows(list_, pick, &error);
         break;
@@ -428,19 +448,29 @@ class Runner {
         RECT from{}, to{};
         GetWindowRect(icon, &from);
         switch (action.a % 4) {
-          case 0: GetWindowRect(pickWindow_ ? pickWindow_ : settings_, &to); break;
-          case 1: to = {0, 0, 0, 0}; break;
-          case 2: GetWindowRect(settings_, &to); break;
-          default: GetWindowRect(windows_.edit, &to); break;
+          case 0:
+            GetWindowRect(pickWindow_ ? pickWindow_ : settings_, &to);
+            break;
+          case 1:
+            to = {0, 0, 0, 0};
+            break;
+          case 2:
+            GetWindowRect(settings_, &to);
+            break;
+          default:
+            GetWindowRect(windows_.edit, &to);
+            break;
         }
         POINT at = action.a % 4 == 1 ? ScreenPoint(action.b, action.c) : e2e::CentreOf(to);
         BringToFront(windows_.edit);
         e2e::DragMouse(e2e::CentreOf(from), at);
-        e2e::WaitUntil([&] {
-          GUITHREADINFO info{};
-          info.cbSize = sizeof info;
-          return GetGUIThreadInfo(thread_, &info) && info.hwndCapture == nullptr;
-        }, 3000);
+        e2e::WaitUntil(
+            [&] {
+              GUITHREADINFO info{};
+              info.cbSize = sizeof info;
+              return GetGUIThreadInfo(thread_, &info) && info.hwndCapture == nullptr;
+            },
+            3000);
         break;
       }
       case ActionKind::Drop: {
@@ -478,13 +508,17 @@ class Runner {
     // still be on its way to the box it opens.
     Windows now = Look();
     int same = 0;
-    e2e::WaitUntil([&] {
-      Windows next = Look();
-      same = next.settings == now.settings && next.edit == now.edit && next.box == now.box &&
-                     next.menu == now.menu ? same + 1 : 0;
-      now = next;
-      return same >= 8;
-    }, 2000);
+    e2e::WaitUntil(
+        [&] {
+          Windows next = Look();
+          same = next.settings == now.settings && next.edit == now.edit && next.box == now.box &&
+                         next.menu == now.menu
+                     ? same + 1
+                     : 0;
+          now = next;
+          return same >= 8;
+        },
+        2000);
     windows_ = now;
     if (!windows_.settings) {
       ending_ = Ending::ByAction;
@@ -554,22 +588,27 @@ class Runner {
       return outcome_;
     }
     ULONGLONG const deadline = GetTickCount64() + EXIT_MS;
-    e2e::WaitUntil([&] {
-      if (!editor_.Running()) return true;
-      for (HWND box : e2e::TopLevelWindows(editor_.Id(), "#32770", nullptr, true)) {
-        if (box == settings_ || !IsWindowEnabled(box)) continue;
-        std::string message = e2e::MessageBoxText(box);
-        if (message == NOT_SAVED_TEXT) notSaved_ = true;
-        if (e2e::WindowText(box) == SAVE_FAILED_CAPTION && message.find("保存できません") != std::string::npos) {
-          Fail("save-failed", "the editor says it could not save: \"" + Printable(message) + "\"");
-          e2e::Post(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        } else if (box != settings_) {
-          std::vector<HWND> buttons = ButtonsOf(box, true);
-          e2e::Post(buttons.empty() ? box : buttons.front(), buttons.empty() ? WM_CLOSE : BM_CLICK);
-        }
-      }
-      return GetTickCount64() >= deadline;
-    }, EXIT_MS + 1000);
+    e2e::WaitUntil(
+        [&] {
+          if (!editor_.Running()) return true;
+          for (HWND box : e2e::TopLevelWindows(editor_.Id(), "#32770", nullptr, true)) {
+            if (box == settings_ || !IsWindowEnabled(box)) continue;
+            std::string message = e2e::MessageBoxText(box);
+            if (message == NOT_SAVED_TEXT) notSaved_ = true;
+            if (e2e::WindowText(box) == SAVE_FAILED_CAPTION &&
+                message.find("保存できません") != std::string::npos) {
+              Fail("save-failed",
+                   "the editor says it could not save: \"" + Printable(message) + "\"");
+              e2e::Post(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            } else if (box != settings_) {
+              std::vector<HWND> buttons = ButtonsOf(box, true);
+              e2e::Post(buttons.empty() ? box : buttons.front(),
+                        buttons.empty() ? WM_CLOSE : BM_CLICK);
+            }
+          }
+          return GetTickCount64() >= deadline;
+        },
+        EXIT_MS + 1000);
     if (editor_.Running()) {
       Fail("no-exit", "the editor still runs " + std::to_string(EXIT_MS / 1000) +
                           " s after its dialog was ended" + Shown());
@@ -578,7 +617,8 @@ class Runner {
     }
     DWORD const code = editor_.ExitCode();
     if (code != 0) {
-      Fail("exit-code", "exit code " + Hex(code) + (code == 0xC0000005 ? " (access violation)" : ""));
+      Fail("exit-code",
+           "exit code " + Hex(code) + (code == 0xC0000005 ? " (access violation)" : ""));
       return outcome_;
     }
     if (!dialogSeen) return outcome_;
@@ -614,14 +654,16 @@ class Runner {
     WriteBytes(dir + "\\before.ini", input.before.bytes);
     WriteBytes(dir + "\\after.ini", input.after);
     std::string unixPath = e2e::UnixPath(dir);
-    std::printf("    pimbo.ini before and after: %s\n", (unixPath.empty() ? dir : unixPath).c_str());
+    std::printf("    pimbo.ini before and after: %s\n",
+                (unixPath.empty() ? dir : unixPath).c_str());
   }
 
   e2e::Process StartPickTarget(e2e::TestFolder const& folder) {
     if (!folder.CopyIn(e2e::PickTargetExe(), "pick_target.exe")) return {};
     e2e::Process target = e2e::Process::Start(folder.PathOf("pick_target.exe"));
     if (!target.Started()) return target;
-    pickWindow_ = e2e::WaitForWindow(target.Id(), e2e::PICK_TARGET_CLASS, e2e::PICK_TARGET_TITLE, true);
+    pickWindow_ =
+        e2e::WaitForWindow(target.Id(), e2e::PICK_TARGET_CLASS, e2e::PICK_TARGET_TITLE, true);
     // In the corner, above everything: the centred dialogs do not reach it.
     if (pickWindow_) SetWindowPos(pickWindow_, HWND_TOPMOST, 0, 0, 240, 160, SWP_SHOWWINDOW);
     return target;

@@ -18,26 +18,27 @@ std::string Lines(std::vector<std::string> const& lines, char const* end = "\r\n
 // Command i of an ordinary list, of every type in turn.
 std::vector<std::string> Command(int i) {
   std::string const n = std::to_string(i);
-  static char const* const exes[] = {"\"C:\\Windows\\notepad.exe\"", "\"1\"", "\"3\"", "",
-                                     "\"2\"", "", ""};
-  static char const* const files[] = {"\"memo.txt\"", "\"C:\\表\\ソフト\"", "", "", "", "",
+  static char const* const exes[] = {
+      "\"C:\\Windows\\notepad.exe\"", "\"1\"", "\"3\"", "", "\"2\"", "", ""};
+  static char const* const files[] = {"\"memo.txt\"",      "\"C:\\表\\ソフト\"", "", "", "", "",
                                       "\"新しいフォルダ\""};
   int const type = i % 7;
   // Every third name is wider than the name field, as a Modify then shows it.
-  std::string const name = "コマンド " + n + (i % 3 == 2 ? " とても長い名前の予定表とその説明、さらに続く説明文" : " 予定表");
-  return {"command name" + n + "=\"" + name + "\"",
-          "command key" + n + "=\"k" + n + "\"",
-          "command type" + n + "=" + std::to_string(type),
-          "command exe" + n + "=" + exes[type],
+  std::string const name =
+      "コマンド " + n +
+      (i % 3 == 2 ? " とても長い名前の予定表とその説明、さらに続く説明文" : " 予定表");
+  return {"command name" + n + "=\"" + name + "\"", "command key" + n + "=\"k" + n + "\"",
+          "command type" + n + "=" + std::to_string(type), "command exe" + n + "=" + exes[type],
           "command file" + n + "=" + files[type]};
 }
 
 std::string Ordinary(int commands, std::vector<std::string> extraSettings = {},
                      std::vector<std::string> extraCommands = {}) {
-  std::vector<std::string> lines = {"# 自分用の設定", "[settings]", "hot key=1601",
-                                    "FGColor=16777215", "BGColor=8388608", "XPOINT=100",
-                                    "YPOINT=200", "HIDE TIME=3", "NoTray=0",
-                                    "command count=" + std::to_string(commands)};
+  std::vector<std::string> lines = {"# 自分用の設定",  "[settings]",
+                                    "hot key=1601",    "FGColor=16777215",
+                                    "BGColor=8388608", "XPOINT=100",
+                                    "YPOINT=200",      "HIDE TIME=3",
+                                    "NoTray=0",        "command count=" + std::to_string(commands)};
   lines.insert(lines.end(), extraSettings.begin(), extraSettings.end());
   lines.push_back("");
   lines.push_back("[commands]");
@@ -88,8 +89,8 @@ std::string Repeat(std::string const& piece, int times) {
 
 // Lines that the reader passes over: a header without its closing bracket, a header with text
 // after it, empty brackets, a line that starts with "=".
-std::vector<std::string> const UNREAD_LINES = {"[unclosed header", "[tail] after the bracket",
-                                               "[]", "=value without a name"};
+std::vector<std::string> const UNREAD_LINES = {"[unclosed header", "[tail] after the bracket", "[]",
+                                               "=value without a name"};
 
 using Maker = StartingFile (*)(std::uint64_t seed);
 
