@@ -1,13 +1,15 @@
 // The random-input test's front: runs for a time from a session seed, or replays one run from
 // its seed (all its actions or some), and shrinks a failing run to its fewest actions.
 //
-//   monkey --seed S --seconds N [--shrink-seconds M]   runs until N seconds have passed
+//   monkey --seed S --seconds N [--shrink-seconds M]   runs until N seconds have passed, then
+//                                                      shrinks failing runs for M seconds at most
 //   monkey --run-seed R [--only 3,7,12]                plays one run again, printing each action
 //
 // Every run prints its seed; a failure prints the check that failed, the shrunk list of actions
 // and the command line that replays it. Exit code 0 when no check failed, 1 otherwise.
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +69,7 @@ std::vector<int> Shrink(std::uint64_t seed, std::vector<Action> const& actions,
     std::fflush(stdout);
     return failed;
   };
+  if (GetTickCount64() >= deadline) return current;
   if (fails({})) return {};
   size_t chunks = 2;
   while (current.size() >= 2 && GetTickCount64() < deadline) {
@@ -150,6 +153,8 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(sessionSeed));
   ULONGLONG const start = GetTickCount64();
   int runs = 0, actionsDone = 0, failedRuns = 0;
+  // The time left for shrinking, shared by every failing run of the session.
+  ULONGLONG shrinkLeftMs = shrinkSeconds * 1000ull;
   // Each check that failed: how many runs, and the first run's seed.
   std::map<std::string, std::pair<int, std::uint64_t>> classes;
   for (unsigned index = 0; GetTickCount64() - start < seconds * 1000ull; ++index) {
@@ -174,8 +179,10 @@ int main(int argc, char** argv) {
     }
     std::string const check = outcome.failures.front().check;
     int replays = 0;
+    ULONGLONG const shrinkStart = GetTickCount64();
     std::vector<int> const shrunk =
-        Shrink(seed, actions, check, GetTickCount64() + shrinkSeconds * 1000ull, &replays);
+        Shrink(seed, actions, check, GetTickCount64() + shrinkLeftMs, &replays);
+    shrinkLeftMs -= std::min(shrinkLeftMs, GetTickCount64() - shrinkStart);
     std::printf("  shrunk \"%s\" to %zu action(s) in %d replays:\n", check.c_str(), shrunk.size(),
                 replays);
     PrintActions(actions, shrunk);
