@@ -1,8 +1,8 @@
 // The random-input test's front: runs for a time from a session seed, or replays one run from
 // its seed (all its actions or some), and shrinks a failing run to its fewest actions.
 //
-//   monkey --seed S --seconds N [--shrink-seconds M]   runs until N seconds have passed, then
-//                                                      shrinks failing runs for M seconds at most
+//   monkey --seed S --seconds N [--shrink-seconds M]   runs until N seconds have passed; the
+//                                                      failing ones are shrunk, M seconds in all
 //   monkey --run-seed R [--only 3,7,12]                plays one run again, printing each action
 //
 // Every run prints its seed; a failure prints the check that failed, the shrunk list of actions
