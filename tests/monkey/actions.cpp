@@ -117,15 +117,15 @@ void KeyOf(Action const& action, WORD* vk, UINT* modifiers, std::string* name) {
   }
 }
 
-// The text for a message: printable ASCII as it is, every other byte as \xNN, so that any
-// console shows it and a reader can find the bytes in the file.
+// A backslash is shown as \x5C too: a code page 932 trail byte is often one.
 std::string Printable(std::string const& text, size_t most) {
   std::string out;
   for (size_t i = 0; i < text.size() && i < most; ++i) {
     auto c = static_cast<unsigned char>(text[i]);
     char hex[8];
     snprintf(hex, sizeof hex, "\\x%02X", c);
-    out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : std::string(hex);
+    bool const plain = c >= 0x20 && c < 0x7F && c != 0x5C;
+    out += plain ? std::string(1, static_cast<char>(c)) : std::string(hex);
   }
   return out + (text.size() > most ? "...(" + std::to_string(text.size()) + " bytes)" : "");
 }

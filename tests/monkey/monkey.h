@@ -74,8 +74,8 @@ struct Action {
 std::vector<Action> DrawActions(std::uint64_t runSeed);
 // The key and modifiers (MOD_*) of a Key action, and its name ("Alt+N").
 void KeyOf(Action const& action, WORD* vk, UINT* modifiers, std::string* name);
-// The text for a message: printable ASCII as it is, every other byte as \xNN, so that any
-// console shows it and a reader can find the bytes in the file; cut after most bytes.
+// The text for a message: printable ASCII but the backslash as it is, every other byte as \xNN,
+// so that any console shows it and a reader can find the bytes in the file; cut after most bytes.
 std::string Printable(std::string const& text, std::size_t most = 80);
 // One line that says what the action does, for the printed list.
 std::string Describe(Action const& action);
