@@ -5,6 +5,8 @@
 #   make test   build everything and run every test (host, Windows under Wine, end to end)
 #   make dist   build build/dist/pimbo-VERSION.zip, the archive for Windows users
 #   make fuzz   run the profile fuzzer for FUZZ_SECONDS (default 600)
+#   make monkey random input to the settings editor for MINUTES (default 10) from SEED (default:
+#               the clock; printed, so that a session can be run again)
 #   make clean  remove the build folder (the Wine prefix with it)
 
 BUILD       := build
@@ -12,10 +14,12 @@ HOST_DIR    := $(BUILD)/host
 WIN_DIR     := $(BUILD)/win
 RUN_DIR     := $(BUILD)/run
 FUZZ_SECONDS ?= 600
+MINUTES     ?= 10
+SEED        ?= $(shell date +%s)
 JOBS        ?= 2
 CTEST_JOBS  ?= 2
 
-.PHONY: all deps configure build run stop test dist fuzz clean
+.PHONY: all deps configure build run stop test dist fuzz monkey clean
 
 all: build
 
@@ -56,6 +60,11 @@ fuzz: build
 	@mkdir -p $(HOST_DIR)/tests/fuzz/corpus-new
 	$(HOST_DIR)/tests/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
 	  $(HOST_DIR)/tests/fuzz/corpus-new tests/fuzz/corpus
+
+# Each run prints its seed; a failing one is shrunk and printed with the line that replays it.
+monkey: build
+	@scripts/winenv scripts/wine-run $(WIN_DIR)/tests/monkey/monkey.exe --seed $(SEED) \
+	  --seconds $$(( $(MINUTES) * 60 ))
 
 clean:
 	-@PIMBO_WINEPREFIX=$(CURDIR)/$(BUILD)/run-prefix scripts/winenv --stop
