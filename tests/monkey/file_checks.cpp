@@ -65,12 +65,7 @@ std::string Text8(std::string const& bytes, Encoding e) {
     auto lo = static_cast<unsigned char>(bytes[i]), hi = static_cast<unsigned char>(bytes[i + 1]);
     wide += static_cast<wchar_t>(e == Encoding::Utf16Le ? lo | hi << 8 : hi | lo << 8);
   }
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string text(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                      nullptr, nullptr);
-  return text;
+  return Utf8OfWide(wide);
 }
 
 // Lines as the reader splits them: at CR, LF or CR LF.

@@ -76,6 +76,9 @@ std::vector<Action> DrawActions(std::uint64_t runSeed);
 void KeyOf(Action const& action, WORD* vk, UINT* modifiers, std::string* name);
 // The text for a message: printable ASCII but the backslash as it is, every other byte as \xNN,
 // so that any console shows it and a reader can find the bytes in the file; cut after most bytes.
+// The UTF-8 form of UTF-16 text.
+std::string Utf8OfWide(std::wstring const& wide);
+
 std::string Printable(std::string const& text, std::size_t most = 80);
 // One line that says what the action does, for the printed list.
 std::string Describe(Action const& action);

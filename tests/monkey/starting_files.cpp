@@ -61,15 +61,7 @@ std::wstring Wide(std::string const& cp932) {
   return wide;
 }
 
-std::string Utf8(std::string const& cp932) {
-  std::wstring wide = Wide(cp932);
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string text(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                      nullptr, nullptr);
-  return text;
-}
+std::string Utf8(std::string const& cp932) { return Utf8OfWide(Wide(cp932)); }
 
 std::string Utf16(std::string const& cp932, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
@@ -191,6 +183,17 @@ std::vector<std::pair<char const*, Maker>> const MAKERS = {
 };
 
 }  // namespace
+
+std::string Utf8OfWide(std::wstring const& wide) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
+                        nullptr, nullptr);
+  }
+  return text;
+}
 
 std::size_t StartingFileCount() { return MAKERS.size(); }
 
