@@ -1,5 +1,5 @@
 // The system calls that depend on where the program runs: the DLL search, starting programs,
-// the COM apartment.
+// the COM apartment, the code page warning.
 #include "system_calls.h"
 
 #include <objbase.h>
@@ -24,6 +24,53 @@ Function Find(HMODULE module, const char* name) {
 }
 
 bool ApartmentMade = false;
+
+// The code page warning: code page 932 bytes here, as every literal of the programs, shown in
+// wide characters converted from code page 932 itself, since the A form of the box would read
+// them in the very code page the warning is about. "#" stands for the code page in use.
+UINT const WANTED_CODE_PAGE = 932;
+char const CODE_PAGE_WARNING_TEXT[] =
+    "この Windows の ANSI コード ページは日本語 (932) ではなく # です。Pimbo の文字や "
+    "pimbo.ini の日本語のパスが化けることがあります。\r\n\r\n"
+    "This Windows uses the ANSI code page #, not Japanese (932): Pimbo's texts and the "
+    "Japanese paths in pimbo.ini may be garbled.";
+wchar_t const CODE_PAGE_WARNING_CAPTION[] = L"Pimbo";
+std::size_t const CODE_PAGE_WARNING_SIZE = 400;
+bool CodePageWarned = false;
+
+// Shown at most once in a process, and never on a system of code page 932: made small rather
+// than fast.
+[[gnu::cold]] void ShowCodePageWarning(UINT codePage) {
+  char digits[11];
+  char* digit = digits + sizeof digits - 1;
+  *digit = '\0';
+  do {
+    *--digit = static_cast<char>('0' + codePage % 10);
+    codePage /= 10;
+  } while (codePage != 0 && digit > digits);
+  char text[CODE_PAGE_WARNING_SIZE];
+  std::size_t length = 0;
+  for (char const* from = CODE_PAGE_WARNING_TEXT; *from != '\0'; ++from) {
+    // "#" is no second byte of a double-byte character, so it is always the place holder.
+    char const* put = from;
+    char const* const stop = *from == '#' ? digits + sizeof digits - 1 : from + 1;
+    if (*from == '#') put = digit;
+    while (put < stop && length + 1 < sizeof text) text[length++] = *put++;
+  }
+  text[length] = '\0';
+  wchar_t wide[CODE_PAGE_WARNING_SIZE];
+  // Without code page 932 on the system, the English half still reads right.
+  if (MultiByteToWideChar(WANTED_CODE_PAGE, 0, text, -1, wide, CODE_PAGE_WARNING_SIZE) == 0 &&
+      MultiByteToWideChar(CP_ACP, 0, text, -1, wide, CODE_PAGE_WARNING_SIZE) == 0) {
+    return;
+  }
+  MessageBoxW(nullptr, wide, CODE_PAGE_WARNING_CAPTION, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
+DWORD WINAPI CodePageWarningThread(void* codePage) {
+  ShowCodePageWarning(static_cast<UINT>(reinterpret_cast<UINT_PTR>(codePage)));
+  return 0;
+}
 
 }  // namespace
 
@@ -87,4 +134,20 @@ void EnsureComApartment() {
   HRESULT const made = coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   // S_FALSE: this thread had one already; either way one is there now.
   ApartmentMade = SUCCEEDED(made);
+}
+
+[[gnu::cold]] void WarnUnlessCodePage932(CodePageWarning how) {
+  UINT const codePage = GetACP();
+  if (codePage == WANTED_CODE_PAGE || CodePageWarned) return;
+  CodePageWarned = true;
+  if (how == CodePageWarning::OnOwnThread) {
+    void* const parameter = reinterpret_cast<void*>(static_cast<UINT_PTR>(codePage));
+    HANDLE const thread = CreateThread(nullptr, 0, CodePageWarningThread, parameter, 0, nullptr);
+    // The thread ends with its box, or with the process.
+    if (thread != nullptr) {
+      CloseHandle(thread);
+      return;
+    }
+  }
+  ShowCodePageWarning(codePage);
 }

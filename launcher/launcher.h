@@ -22,7 +22,9 @@ UINT_PTR const HIDE_TIMER_ID = 1;          // hides the window after a command r
 // retries adding the notification-area icon while the shell is not up yet (tray.cpp).
 UINT_PTR const TRAY_RETRY_TIMER_ID = 2;
 int const IDI_LAUNCHER = 101;              // icon resource (32, 16, 20, 24 pixels, 16 colours)
-int const LAUNCHER_WIDTH = 240;            // window width in pixels
+int const LAUNCHER_WIDTH = 240;            // window width in pixels at BASE_DPI
+int const ROW_GAP = 4;                     // row pitch less the line height, at BASE_DPI
+UINT const BASE_DPI = 96;                  // the scale the sizes above are given in
 
 enum ExitActionValue {
   EXIT_ACTION_NONE = 0,      // just end
@@ -35,7 +37,7 @@ extern HINSTANCE Instance;            // GetModuleHandleA(NULL), taken first
 extern HANDLE ProcessHeap;            // heap of every dynamic record of the launcher
 extern HANDLE InstanceMutex;          // single-instance mutex; null once closed
 extern char IniPath[MAX_PATH];        // full path of pimbo.ini
-extern int LineHeight;                // SM_CYSMCAPTION: font height, row pitch - 4
+extern int LineHeight;                // SM_CYSMCAPTION at the window's dpi: the font height
 extern WORD HotKey;                   // "hot key": high byte modifiers, low byte virtual key
 extern COLORREF TextColor;            // "FGColor"
 extern COLORREF BackgroundColor;      // "BGColor"
@@ -75,6 +77,11 @@ LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 void PresentLauncherWindow(HWND window);
 void ResizeToRows(HWND window, int rows);
 void PlaceLauncherWindow();
+void TakeSystemScale();
+UINT LauncherWindowDpi(HWND window);
+void ScaleLauncherWindow(HWND window, UINT dpi);
+int LauncherWidth();
+int RowPitch();
 
 // run_command.cpp
 void RunCommand(HWND window, UINT_PTR* hideTimerId, char* inputText, CommandRecord* command);

@@ -141,7 +141,7 @@ void StartProgramOfExitAction() {
 UINT RunLauncherWindow() {
   if (!RegisterLauncherClass()) return 0;
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, WINDOW_CLASS_NAME, WINDOW_TITLE,
-                                WS_POPUP | WS_BORDER, 0, 0, LAUNCHER_WIDTH, LineHeight + 4,
+                                WS_POPUP | WS_BORDER, 0, 0, LauncherWidth(), RowPitch(),
                                 nullptr, nullptr, Instance, nullptr);
   if (window == nullptr) return 0;
 
@@ -167,12 +167,8 @@ void BuildLauncherPaths(char* editorPath) {
 void SetUpLauncherWindow(HWND window) {
   SetLauncherHotKey(window, TRUE);  // shows its own message on failure; start-up goes on
 
-  LOGFONTA font = {};
-  font.lfHeight = -LineHeight;
-  font.lfWidth = LineHeight / 2;
-  font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(font.lfFaceName, LAUNCHER_FONT_FACE, LF_FACESIZE);
-  LauncherFont = CreateFontIndirectA(&font);
+  // The font and the size at the scale of the monitor the window was made on.
+  ScaleLauncherWindow(window, LauncherWindowDpi(window));
 
   // The small icon size is 16 pixels at 100 % and 20, 24 or 32 at larger scales; icon 101 is
   // drawn at each of them, so the shell gets the picture of its size rather than a scaled one.
@@ -235,8 +231,13 @@ void LauncherMain() {
   // Another launcher or the settings editor holds the mutex: leave without a trace.
   if (GetLastError() == ERROR_ALREADY_EXISTS) RunExitSequence(0);
 
+  // Garbled texts are better explained than shown silently; the box waits on a thread of its
+  // own, so that a launcher started with Windows has its hot key and icon while no one has
+  // read it yet. After the mutex: a second launcher still ends without a trace.
+  WarnUnlessCodePage932(CodePageWarning::OnOwnThread);
+
   BuildLauncherPaths(nullptr);
-  LineHeight = GetSystemMetrics(SM_CYSMCAPTION);
+  TakeSystemScale();
   ReadProfileOnce();
   ReadLauncherSettings();
 

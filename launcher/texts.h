@@ -10,7 +10,11 @@ inline constexpr char WINDOW_CLASS_NAME[] = "Pimbo Main Window";
 inline constexpr char WINDOW_TITLE[] = "Pimbo";
 inline constexpr char TRAY_TIP[] = "Pimbo";
 inline constexpr char TASKBAR_CREATED[] = "TaskbarCreated";
-inline constexpr char LAUNCHER_FONT_FACE[] = "FixedSys";
+// The input line's font: the raster FixedSys at 96 dpi, where it was drawn for; a scalable
+// monospaced Japanese font at every other scale. Wide, so that the face is found by its name
+// whatever the process's code page.
+inline constexpr wchar_t LAUNCHER_FONT_FACE[] = L"FixedSys";
+inline constexpr wchar_t LAUNCHER_SCALABLE_FONT_FACE[] = L"ＭＳ ゴシック";
 inline constexpr char LAUNCHER_FILE_TAIL[] = "\\pimbo.exe";
 inline constexpr char HOME_PAGE_URL[] = "https://pimbo.example.org/";
 

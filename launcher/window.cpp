@@ -4,15 +4,51 @@
 
 #include "launcher.h"
 #include "startup_rules.h"
+#include "texts.h"
 
 namespace {
 
 // Ten blanks: the width of the launch-key column of the candidate list.
 char const KEY_COLUMN_BLANKS[] = "          ";
 
-// Pixels from one row of the window to the next.
-int RowPitch() {
-  return LineHeight + 4;
+// The system's dpi and the height of a small caption at that scale, taken once at start: the
+// system metrics come at the system's scale, and the window scales them to its monitor's.
+UINT SystemDpi = BASE_DPI;
+int SmallCaptionHeight = 0;
+// The scale the window is drawn at: its monitor's dpi.
+UINT LauncherDpi = BASE_DPI;
+
+// Pixels at the window's scale for pixels at BASE_DPI.
+int Scaled(int pixels) {
+  return MulDiv(pixels, static_cast<int>(LauncherDpi), static_cast<int>(BASE_DPI));
+}
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+HFONT CreateLauncherFont() {
+  LOGFONTW font = {};
+  font.lfHeight = -LineHeight;
+  font.lfWidth = LineHeight / 2;
+  // GDI converts the A texts it draws by the font's character set, not by the process's code
+  // page: with this one the code page 932 texts draw right on any system.
+  font.lfCharSet = SHIFTJIS_CHARSET;
+  wchar_t const* face = LAUNCHER_FONT_FACE;
+  // FixedSys is a raster font of one size, the size of 96 dpi.
+  if (LauncherDpi != BASE_DPI) {
+    face = LAUNCHER_SCALABLE_FONT_FACE;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  }
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  return CreateFontIndirectW(&font);
+}
+
+// The rows the window shows now (the input line and the listed candidates).
+int ShownRows(HWND window) {
+  RECT now = {};
+  int const pitch = RowPitch();
+  if (!GetWindowRect(window, &now) || pitch <= 0) return 1;
+  int const rows = (now.bottom - now.top + pitch / 2) / pitch;
+  return rows > 1 ? rows : 1;
 }
 
 void RepaintAll(HWND window) {
@@ -153,8 +189,9 @@ void PaintCandidates(HWND window, HDC dc) {
   RECT client = {};
   GetClientRect(window, &client);
   // The separator under the input line, drawn with the DC's default pen.
-  MoveToEx(dc, 0, LineHeight + 2, nullptr);
-  LineTo(dc, client.right, LineHeight + 2);
+  int const separator = LineHeight + Scaled(ROW_GAP / 2);
+  MoveToEx(dc, 0, separator, nullptr);
+  LineTo(dc, client.right, separator);
   int y = RowPitch();
   for (const Candidate* candidate = CandidateList; candidate != nullptr;
        candidate = candidate->next, y += RowPitch()) {
@@ -213,6 +250,21 @@ LRESULT LauncherOnKillFocus(HWND window) {
   return 0;
 }
 
+// The window came onto a monitor of another scale (or the user changed the scale): the
+// system's rectangle gives the place, the size follows the window's own rule at the new scale.
+LRESULT LauncherOnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+  int const rows = ShownRows(window);
+  RECT const* suggested = reinterpret_cast<RECT const*>(lParam);
+  ScaleLauncherWindow(window, HIWORD(wParam));
+  if (suggested != nullptr) {
+    BaseRect = {suggested->left, suggested->top, suggested->left + LauncherWidth(),
+                suggested->top + RowPitch()};
+  }
+  ResizeToRows(window, rows);
+  RepaintAll(window);
+  return 0;
+}
+
 LRESULT LauncherOnHotKey(HWND window, WPARAM id) {
   if (id == static_cast<WPARAM>(HOTKEY_ID)) {
     PresentLauncherWindow(window);
@@ -221,6 +273,57 @@ LRESULT LauncherOnHotKey(HWND window, WPARAM id) {
 }
 
 }  // namespace
+
+int LauncherWidth() {
+  return Scaled(LAUNCHER_WIDTH);
+}
+
+int RowPitch() {
+  return LineHeight + Scaled(ROW_GAP);
+}
+
+void TakeSystemScale() {
+  HDC const screen = GetDC(nullptr);
+  if (screen != nullptr) {
+    int const dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    if (dpi > 0) SystemDpi = static_cast<UINT>(dpi);
+    ReleaseDC(nullptr, screen);
+  }
+  SmallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
+  LauncherDpi = SystemDpi;
+  LineHeight = SmallCaptionHeight;
+}
+
+UINT LauncherWindowDpi(HWND window) {
+  // GetDpiForWindow came with Windows 10 1607. user32 is loaded in this process already:
+  // asking for it loads nothing. FARPROC only stands for "some function"; the detour through
+  // void (*)() says so to the compiler's function-cast check.
+  FARPROC const found = GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+  auto const dpiForWindow =
+      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(found));
+  // Before GetDpiForWindow the manifest's fallback makes the process system aware: every
+  // window is then drawn at the system's dpi, which is also all that GetDpiForMonitor would
+  // answer it.
+  UINT const dpi = dpiForWindow != nullptr ? dpiForWindow(window) : 0;
+  return dpi != 0 ? dpi : SystemDpi;
+}
+
+// Takes dpi as the window's scale: its line height and font, and the size of its one row,
+// where the window is now.
+void ScaleLauncherWindow(HWND window, UINT dpi) {
+  LauncherDpi = dpi;
+  LineHeight = MulDiv(SmallCaptionHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi));
+  HFONT const font = CreateLauncherFont();
+  if (font != nullptr) {
+    if (LauncherFont != nullptr) DeleteObject(LauncherFont);
+    LauncherFont = font;
+  }
+  SetWindowPos(window, nullptr, 0, 0, LauncherWidth(), RowPitch(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The stored place keeps its corner and takes the size of the new scale.
+  StoredRect.right = StoredRect.left + LauncherWidth();
+  StoredRect.bottom = StoredRect.top + RowPitch();
+}
 
 void ResizeToRows(HWND window, int rows) {
   int const width = BaseRect.right - BaseRect.left;
@@ -305,6 +408,8 @@ LRESULT CALLBACK LauncherWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
       return LauncherOnTimer(window, wParam);
     case WM_HOTKEY:
       return LauncherOnHotKey(window, wParam);
+    case WM_DPICHANGED:
+      return LauncherOnDpiChanged(window, wParam, lParam);
     case WM_TRAYNOTIFY:
       return LauncherOnTrayNotify(window, lParam);
     default:

@@ -95,6 +95,7 @@ void BuildEditorPaths() {
 
 int EditorMain() {
   RestrictDllSearch();
+  WarnUnlessCodePage932(CodePageWarning::Wait);
   Instance = GetModuleHandleA(nullptr);
 
   // Cleared first so that only this call can leave ERROR_ALREADY_EXISTS behind.

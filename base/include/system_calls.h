@@ -1,6 +1,6 @@
 // What the programs ask of the system with care for where they run: libraries from the system
-// folder only, programs started in their own folder and allowed to the front, and a COM
-// apartment for the shell's handlers.
+// folder only, programs started in their own folder and allowed to the front, a COM apartment
+// for the shell's handlers, and a word to the user when the system's code page is not 932.
 #pragma once
 
 #include <windows.h>
@@ -24,3 +24,16 @@ bool StartProgramInItsFolder(const char* path);
 // verbs and handlers expect of ShellExecuteEx's caller. Made on the first call, not at start,
 // so that a start and an idle launcher pay nothing for it; kept until the process ends.
 void EnsureComApartment();
+
+// How WarnUnlessCodePage932 shows its box.
+enum class CodePageWarning {
+  Wait,        // before it returns: the caller's own texts come after the box
+  OnOwnThread, // on a thread of its own, so that the caller goes on meanwhile
+};
+
+// Every text of the programs and every path in pimbo.ini is code page 932. When the process
+// runs with another ANSI code page (a system locale that is not Japanese on Windows 10, or the
+// system-wide UTF-8 option), says so once per process, in a box of wide texts that reads right
+// on any system, in Japanese and in English; the program then goes on. With code page 932 it
+// only asks for the code page.
+void WarnUnlessCodePage932(CodePageWarning how);
