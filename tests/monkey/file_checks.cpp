@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "commands.h"
@@ -223,9 +224,18 @@ void Fail(std::vector<Failure>* failures, char const* check, std::string const& 
 void CheckWellFormed(FileCheckInput const& in, std::string const& text,
                      std::vector<Line> const& oldLines, std::vector<Line> const& newLines,
                      std::vector<Failure>* failures) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    bool lone = (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) ||
-                (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
+  // What follows a NUL that starts a line is read by no one, and the editor keeps it at the end
+  // byte for byte, line ends and all: the line ends are checked before it.
+  size_t readable = 0;
+  while (readable < text.size() &&
+         !(text[readable] == '\0' &&
+           (readable == 0 || text[readable - 1] == '\r' || text[readable - 1] == '\n'))) {
+    ++readable;
+  }
+  std::string_view const read(text.data(), readable);
+  for (size_t i = 0; i < read.size(); ++i) {
+    bool lone = (read[i] == '\r' && (i + 1 == read.size() || read[i + 1] != '\n')) ||
+                (read[i] == '\n' && (i == 0 || read[i - 1] != '\r'));
     if (lone) {
       Fail(failures, "crlf",
            "a line end other than CR LF at byte " + std::to_string(i) + ", near \"" +
@@ -233,11 +243,11 @@ void CheckWellFormed(FileCheckInput const& in, std::string const& text,
       break;
     }
   }
-  if (!text.empty() &&
-      text.compare(text.size() - std::min<size_t>(2, text.size()), 2, "\r\n") != 0) {
+  if (!read.empty() && (read.size() < 2 || read.substr(read.size() - 2) != "\r\n")) {
     Fail(failures, "crlf",
-         "the last line has no CR LF: \"" +
-             Printable(text.substr(text.size() > 40 ? text.size() - 40 : 0)) + "\"");
+         "the last line read has no CR LF: \"" +
+             Printable(std::string(read.substr(read.size() > 40 ? read.size() - 40 : 0))) +
+             "\"");
   }
 
   auto countSettings = [](std::vector<Line> const& lines) {
