@@ -577,6 +577,11 @@ class Runner {
     bool const ok = (seed_ >> 8) % 3 != 0;
     ending_ = ok ? Ending::Ok : Ending::Cancel;
     if (log_) std::printf("    end with %s\n", ok ? "OK" : "Cancel");
+    // Alt or Alt+Space may have left the dialog in menu mode with no menu shown (Wine's keyboard
+    // menu mode), where no popup tells of it. A user's click would first end that mode; a posted
+    // click does not, and the dialog would end inside the menu's loop, which then waits for a
+    // key forever. WM_CANCELMODE ends menu mode as the system does when the focus moves.
+    e2e::Send(settings_, WM_CANCELMODE);
     e2e::Post(GetDlgItem(settings_, ok ? IDOK : IDCANCEL), BM_CLICK);
   }
 
