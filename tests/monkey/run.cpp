@@ -549,12 +549,41 @@ class Runner {
     return text;
   }
 
+  // Alt or Alt+Space may leave a dialog of the editor in menu mode with no popup shown: Wine's
+  // keyboard menu mode shows none, and a system menu's popup goes when another window comes to
+  // the front while the menu's loop goes on. A user's click on a button would end that mode
+  // first; a posted click does not, and the dialog would end inside the menu's loop, which then
+  // waits for a key forever. So the mode is ended as the system ends it when the focus moves
+  // (WM_CANCELMODE to the menu's owner), then by Escape keys posted to the owner.
+  void EndMenuMode() {
+    DWORD const thread = GetWindowThreadProcessId(settings_, nullptr);
+    auto owner = [&]() -> HWND {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      if (!thread || !GetGUIThreadInfo(thread, &info) || !(info.flags & GUI_INMENUMODE))
+        return nullptr;
+      return info.hwndMenuOwner ? info.hwndMenuOwner : settings_;
+    };
+    for (int round = 0; round < 6; ++round) {
+      HWND const window = owner();
+      if (!window) return;
+      if (round == 0) {
+        e2e::Send(window, WM_CANCELMODE);
+      } else {
+        e2e::Post(window, WM_KEYDOWN, VK_ESCAPE, 1);
+        e2e::Post(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+      }
+      e2e::WaitUntil([&] { return owner() == nullptr; }, 1000);
+    }
+  }
+
   // Every box and the command dialog closed (Escape first, then any button), then OK or Cancel
   // as the seed says.
   void EndDialog() {
     for (int round = 0; round < 40; ++round) {
       windows_ = Look();
       if (!windows_.box && !windows_.menu && !windows_.edit) break;
+      if (!windows_.menu) EndMenuMode();
       if (windows_.box) {
         std::vector<HWND> buttons = ButtonsOf(windows_.box, true);
         if (round < 10 || buttons.empty()) {
@@ -577,11 +606,7 @@ class Runner {
     bool const ok = (seed_ >> 8) % 3 != 0;
     ending_ = ok ? Ending::Ok : Ending::Cancel;
     if (log_) std::printf("    end with %s\n", ok ? "OK" : "Cancel");
-    // Alt or Alt+Space may have left the dialog in menu mode with no menu shown (Wine's keyboard
-    // menu mode), where no popup tells of it. A user's click would first end that mode; a posted
-    // click does not, and the dialog would end inside the menu's loop, which then waits for a
-    // key forever. WM_CANCELMODE ends menu mode as the system does when the focus moves.
-    e2e::Send(settings_, WM_CANCELMODE);
+    EndMenuMode();
     e2e::Post(GetDlgItem(settings_, ok ? IDOK : IDCANCEL), BM_CLICK);
   }
 
