@@ -23,6 +23,9 @@ constexpr DWORD ANSWER_MS = 10000;
 constexpr DWORD START_MS = 120000;
 // From the end of the dialog to the end of the process (the save of a long list included).
 constexpr DWORD EXIT_MS = 60000;
+// How long the editor's processor time must stand still for it to count as having read its
+// input.
+constexpr DWORD QUIET_MS = 200;
 
 // The files, folders and shortcuts a drop takes, made once per run in the folder "drop".
 std::vector<std::string> MakeDropItems(e2e::TestFolder const& folder) {
@@ -489,6 +492,33 @@ class Runner {
   // After an action: the editor answers within ANSWER_MS, its windows settle, and what the
   // list and the dialogs show is taken down. False when the run is over (the dialog or the
   // program ended, or it hangs).
+  // The editor's processor time so far, in 100 ns units.
+  ULONGLONG EditorTime() const {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!GetProcessTimes(editor_.Handle(), &created, &ended, &kernel, &user)) return 0;
+    auto value = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return value(kernel) + value(user);
+  }
+
+  // Typed keys wait in the editor's input queue behind every posted message, and WM_NULL is
+  // answered before them: a posted press of OK would overtake keys that, read first, open the
+  // command dialog. The editor has read its input once its processor time stops growing for a
+  // moment (at most 3 s).
+  void WaitUntilQuiet() {
+    ULONGLONG last = EditorTime();
+    ULONGLONG quietSince = GetTickCount64();
+    e2e::WaitUntil(
+        [&] {
+          ULONGLONG const now = EditorTime();
+          if (now != last) {
+            last = now;
+            quietSince = GetTickCount64();
+          }
+          return GetTickCount64() - quietSince >= QUIET_MS;
+        },
+        3000);
+  }
+
   bool Settle(std::string const& after) {
     if (!editor_.Running() || !IsWindow(settings_)) {
       ending_ = Ending::ByAction;
@@ -504,6 +534,7 @@ class Runner {
                        after + Shown());
       return false;
     }
+    WaitUntilQuiet();
     // Until the set of windows stays the same for a moment (at most 2 s): a posted press may
     // still be on its way to the box it opens.
     Windows now = Look();
