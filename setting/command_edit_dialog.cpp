@@ -22,6 +22,10 @@
 
 namespace {
 
+// The pick picture's size as drawn for 96 dpi (drag_icon.txt).
+int const PICK_PICTURE_WIDTH = 32;
+int const PICK_PICTURE_HEIGHT = 24;
+
 // Size of the name and path buffers of the dialog (255 bytes and the terminator).
 DWORD const TEXT_BUFFER_SIZE = 256;
 
@@ -31,6 +35,7 @@ struct CommandEditState {
   const CommandEditRequest* request;
   CommandEditResult* result;
   HIMC savedKeyImeContext;               // input method taken from the launch key field
+  HBITMAP pickPicture;                   // the pick picture at the dialog's scale, if drawn
   char oldKey[COMMAND_KEY_LIMIT + 1];    // key of the command being changed; empty when new
 };
 
@@ -212,10 +217,27 @@ void AllowDropsFromLowerLevels(HWND dialog) {
   }
 }
 
+// The pick picture is drawn for 96 dpi. Above it, the dialog manager scales the dialog but not
+// the bitmap, which would sit small in its corner: it is shown at the dialog's scale, from the
+// copy drawn at twice the size, whose one-pixel lines survive any scale down to 1.5.
+void ScalePickPicture(HWND dialog, CommandEditState* state) {
+  UINT const dpi = WindowDpi(dialog);
+  if (dpi <= BASE_DPI) return;
+  HBITMAP const picture = LoadBitmapAtSize(IDB_DRAG_ICON_2X, ScaleToDpi(PICK_PICTURE_WIDTH, dpi),
+                                           ScaleToDpi(PICK_PICTURE_HEIGHT, dpi));
+  if (picture == nullptr) return;
+  auto const old = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
+      dialog, IDC_DRAG_ICON, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+  // The one the static loaded from the template is handed back, and is ours to free.
+  if (old != nullptr) DeleteObject(old);
+  state->pickPicture = picture;
+}
+
 void EditOnInitDialog(HWND dialog, CommandEditState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   DragAcceptFiles(dialog, TRUE);
   AllowDropsFromLowerLevels(dialog);
+  ScalePickPicture(dialog, state);
   CenterWindowOnDesktop(dialog);
   SetWindowTextA(dialog, EDIT_DIALOG_TITLE);
   // Launch keys are typed key by key, never composed.
@@ -404,10 +426,12 @@ void FillNameFromPath(HWND dialog, const char* path) {
 
 bool EditCommand(HWND owner, const CommandEditRequest& request, CommandEditResult* result) {
   result->record = nullptr;
-  CommandEditState state = {&request, result, nullptr, {}};
+  CommandEditState state = {&request, result, nullptr, nullptr, {}};
   INT_PTR const ended =
       DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_COMMAND_EDIT), owner, CommandEditDialogProc,
                       reinterpret_cast<LPARAM>(&state));
+  // The static shows what it is given and never frees it; the dialog is gone by now.
+  if (state.pickPicture != nullptr) DeleteObject(state.pickPicture);
   if (ended == EDIT_OK && result->record != nullptr) return true;
   // Only OK leaves a record; whatever else ended the dialog stores nothing.
   FreeCommandRecord(result->record);

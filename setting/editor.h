@@ -118,6 +118,9 @@ UINT WindowDpi(HWND window);
 int ScaleToDpi(int pixelsAt96, UINT dpi);
 // The system's small icon size at dpi (SM_CXSMICON).
 int SmallIconSize(UINT dpi);
+// A bitmap of width by height pixels: the bitmap as it is when it is drawn at that size, else
+// with its pixels repeated or left out evenly. The caller owns it.
+HBITMAP LoadBitmapAtSize(int bitmapId, int width, int height);
 // An image list of count images of width by height pixels from a bitmap of images side by
 // side: as the bitmap is when it is drawn at that size, else with its pixels repeated or left
 // out evenly. mask is the colour that shows the background. The caller owns the list.

@@ -8,8 +8,9 @@
 #define IDB_TYPE_ICONS 110
 #define IDB_POSITION_SMALL 112
 #define IDB_POSITION_DRAG 113
-// Bitmap 110 with every pixel doubled, for rows at twice 96 dpi and more.
+// Bitmaps 110 and 103 with every pixel doubled, drawn from above 96 dpi.
 #define IDB_TYPE_ICONS_2X 210
+#define IDB_DRAG_ICON_2X 203
 
 // Dialogs.
 #define IDD_COMMAND_EDIT 104

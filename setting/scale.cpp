@@ -45,40 +45,40 @@ int SmallIconSize(UINT dpi) {
   return size > 0 ? size : ScaleToDpi(16, dpi);
 }
 
-HIMAGELIST LoadImagesAtSize(int bitmapId, int count, int width, int height, COLORREF mask) {
+HBITMAP LoadBitmapAtSize(int bitmapId, int width, int height) {
   auto const source = static_cast<HBITMAP>(
       LoadImageA(Instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, 0));
   if (source == nullptr) return nullptr;
   BITMAP drawn = {};
   GetObjectA(source, sizeof drawn, &drawn);
-  if (drawn.bmWidth == count * width && drawn.bmHeight == height) {
-    // Drawn for this size: loaded as it is, pixel for pixel.
-    DeleteObject(source);
-    return ImageList_LoadImageA(Instance, MAKEINTRESOURCEA(bitmapId), width, 0, mask,
-                                IMAGE_BITMAP, 0);
-  }
+  if (drawn.bmWidth == width && drawn.bmHeight == height) return source;
   // Every pixel of the result is one pixel of the picture (no blending), so the pictures stay
-  // sharp and the mask colour stays exactly where it was.
-  HIMAGELIST images = nullptr;
+  // sharp and a mask colour stays exactly where it was.
+  HBITMAP scaled = nullptr;
   HDC const screen = GetDC(nullptr);
   HDC const from = CreateCompatibleDC(screen);
   HDC const to = CreateCompatibleDC(screen);
-  HBITMAP const scaled = CreateCompatibleBitmap(screen, count * width, height);
-  if (from != nullptr && to != nullptr && scaled != nullptr) {
+  if (from != nullptr && to != nullptr) scaled = CreateCompatibleBitmap(screen, width, height);
+  if (scaled != nullptr) {
     HGDIOBJ const oldFrom = SelectObject(from, source);
     HGDIOBJ const oldTo = SelectObject(to, scaled);
     SetStretchBltMode(to, COLORONCOLOR);
-    StretchBlt(to, 0, 0, count * width, height, from, 0, 0, drawn.bmWidth, drawn.bmHeight,
-               SRCCOPY);
+    StretchBlt(to, 0, 0, width, height, from, 0, 0, drawn.bmWidth, drawn.bmHeight, SRCCOPY);
     SelectObject(from, oldFrom);
     SelectObject(to, oldTo);
-    images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, count, 0);
-    if (images != nullptr) ImageList_AddMasked(images, scaled, mask);
   }
-  if (scaled != nullptr) DeleteObject(scaled);
   if (to != nullptr) DeleteDC(to);
   if (from != nullptr) DeleteDC(from);
   if (screen != nullptr) ReleaseDC(nullptr, screen);
   DeleteObject(source);
+  return scaled;
+}
+
+HIMAGELIST LoadImagesAtSize(int bitmapId, int count, int width, int height, COLORREF mask) {
+  HBITMAP const pictures = LoadBitmapAtSize(bitmapId, count * width, height);
+  if (pictures == nullptr) return nullptr;
+  HIMAGELIST const images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, count, 0);
+  if (images != nullptr) ImageList_AddMasked(images, pictures, mask);
+  DeleteObject(pictures);
   return images;
 }

@@ -120,6 +120,22 @@ TEST_F(EditorCommandDialog, NewCommandShowsEveryControlOfTheTemplate) {
   EXPECT_EQ(EndWith(IDCANCEL), 0u);
 }
 
+// The pick picture is drawn at the dialog's scale, not left at its 96-dpi pixels in a corner.
+TEST_F(EditorCommandDialog, PickPictureGrowsWithTheScale) {
+  for (DWORD const dpi : SCREEN_DPIS) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    ScreenDpi screen(dpi);
+    ASSERT_TRUE(screen.Ok()) << "could not set the prefix's LogPixels";
+    ASSERT_NO_FATAL_FAILURE(Open(CommandsIni({}, {})));
+    ASSERT_NO_FATAL_FAILURE(OpenNew());
+    RECT const icon = WindowRect(EditControl(IDC_DRAG_ICON));
+    EXPECT_EQ(icon.right - icon.left, MulDiv(32, dpi, 96));
+    EXPECT_EQ(icon.bottom - icon.top, MulDiv(24, dpi, 96));
+    ASSERT_NO_FATAL_FAILURE(CancelEdit());
+    EXPECT_EQ(EndWith(IDCANCEL), 0u);
+  }
+}
+
 struct TypeLayout {
   int type;
   const char* first;   // label 1020
