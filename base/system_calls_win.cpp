@@ -25,6 +25,35 @@ Function Find(HMODULE module, const char* name) {
 
 bool ApartmentMade = false;
 
+// The activation context of the program's second manifest, active on this thread while the
+// object lives; none where the program has no such manifest.
+class BoxStyles {
+ public:
+  BoxStyles() {
+    char path[MAX_PATH];
+    DWORD const length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID;
+    request.lpSource = path;
+    request.hModule = GetModuleHandleA(nullptr);
+    request.lpResourceName = ISOLATIONAWARE_MANIFEST_RESOURCE_ID;
+    context_ = CreateActCtxA(&request);
+    if (context_ != INVALID_HANDLE_VALUE && !ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+  }
+  ~BoxStyles() {
+    if (cookie_ != 0) DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+  BoxStyles(const BoxStyles&) = delete;
+  BoxStyles& operator=(const BoxStyles&) = delete;
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+};
+
 // The code page warning: code page 932 bytes here, as every literal of the programs, shown in
 // wide characters converted from code page 932 itself, since the A form of the box would read
 // them in the very code page the warning is about. "#" stands for the code page in use.
@@ -64,7 +93,8 @@ bool CodePageWarned = false;
       MultiByteToWideChar(CP_ACP, 0, text, -1, wide, CODE_PAGE_WARNING_SIZE) == 0) {
     return;
   }
-  MessageBoxW(nullptr, wide, CODE_PAGE_WARNING_CAPTION, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+  StyledMessageBoxW(nullptr, wide, CODE_PAGE_WARNING_CAPTION,
+                    MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 DWORD WINAPI CodePageWarningThread(void* codePage) {
@@ -73,6 +103,16 @@ DWORD WINAPI CodePageWarningThread(void* codePage) {
 }
 
 }  // namespace
+
+int StyledMessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  BoxStyles const styles;
+  return MessageBoxA(owner, text, caption, type);
+}
+
+int StyledMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+  BoxStyles const styles;
+  return MessageBoxW(owner, text, caption, type);
+}
 
 void RestrictDllSearch() {
   // kernel32 is loaded in every process; asking for it loads nothing.

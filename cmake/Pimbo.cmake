@@ -62,11 +62,21 @@ function(pimbo_wine_test name target)
   set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_desktop TIMEOUT 600)
 endfunction()
 
-# pimbo_manifest(target name description): writes the program's application manifest into
-# its build folder as <name>.manifest, where its .rc file embeds it.
+# pimbo_manifest(target name description [STYLES_FOR_BOXES]): writes the program's application
+# manifest into its build folder as <name>.manifest, where its .rc file embeds it. With
+# STYLES_FOR_BOXES the common controls 6 go instead into <name>.boxes.manifest, which the .rc
+# file embeds as manifest 2, for the activation context of the program's message boxes.
 function(pimbo_manifest target name description)
   set(PIMBO_MANIFEST_NAME ${name})
   set(PIMBO_MANIFEST_DESCRIPTION ${description})
+  set(part ${PROJECT_SOURCE_DIR}/cmake/common-controls.manifest.part)
+  file(READ ${part} PIMBO_MANIFEST_DEPENDENCY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${part})
+  if("STYLES_FOR_BOXES" IN_LIST ARGN)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/boxes.manifest.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/${name}.boxes.manifest @ONLY)
+    set(PIMBO_MANIFEST_DEPENDENCY "")
+  endif()
   configure_file(${PROJECT_SOURCE_DIR}/cmake/app.manifest.in
                  ${CMAKE_CURRENT_BINARY_DIR}/${name}.manifest @ONLY)
 endfunction()

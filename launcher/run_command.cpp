@@ -182,12 +182,12 @@ void ConfirmAndExitWindows(HWND window, int code) {
 
   char question[64];
   std::snprintf(question, sizeof(question), EXITWIN_QUESTION_FORMAT, choice.label);
-  if (MessageBoxA(window, question, caption, MB_ICONQUESTION | MB_OKCANCEL) != IDOK) return;
+  if (StyledMessageBoxA(window, question, caption, MB_ICONQUESTION | MB_OKCANCEL) != IDOK) return;
 
   // Logging off needs no privilege; shutting down and restarting do, and without it the
   // request would fail unseen.
   if (!EnableShutdownPrivilege() && choice.flags != EWX_LOGOFF) {
-    MessageBoxA(window, EXITWIN_DENIED_TEXT, caption, MB_ICONWARNING | MB_OK);
+    StyledMessageBoxA(window, EXITWIN_DENIED_TEXT, caption, MB_ICONWARNING | MB_OK);
     return;
   }
   ShowWindow(window, SW_HIDE);

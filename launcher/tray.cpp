@@ -48,7 +48,7 @@ BOOL SetLauncherHotKey(HWND window, BOOL enable) {
   // repeat (each of which would empty the line).
   if (RegisterHotKey(window, HOTKEY_ID, HIBYTE(HotKey) | MOD_NOREPEAT, LOBYTE(HotKey)))
     return TRUE;
-  MessageBoxA(window, HOTKEY_FAILED_TEXT, HOTKEY_FAILED_CAPTION, MB_ICONERROR);
+  StyledMessageBoxA(window, HOTKEY_FAILED_TEXT, HOTKEY_FAILED_CAPTION, MB_ICONERROR);
   return FALSE;
 }
 
@@ -93,7 +93,7 @@ LRESULT LauncherOnTrayNotify(HWND window, LPARAM mouseMessage) {
 LRESULT LauncherOnCommand(HWND window, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case IDM_ABOUT:
-      MessageBoxA(window, ABOUT_TEXT, ABOUT_CAPTION, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+      StyledMessageBoxA(window, ABOUT_TEXT, ABOUT_CAPTION, MB_SYSTEMMODAL | MB_ICONINFORMATION);
       break;
     case IDM_EXIT:
       PostMessageA(window, WM_CLOSE, 0, 0);

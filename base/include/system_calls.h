@@ -25,6 +25,14 @@ bool StartProgramInItsFolder(const char* path);
 // so that a start and an idle launcher pay nothing for it; kept until the process ends.
 void EnsureComApartment();
 
+// A message box in the activation context of the program's second manifest, where it has one.
+// The launcher's process manifest leaves out the common controls 6, which cost every start for
+// a program whose only standard controls are its boxes; its boxes take them, with the visual
+// styles, from that manifest. Without one (the editor, whose process has them) the box is shown
+// as it is.
+int StyledMessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+int StyledMessageBoxW(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+
 // How WarnUnlessCodePage932 shows its box.
 enum class CodePageWarning {
   Wait,        // before it returns: the caller's own texts come after the box

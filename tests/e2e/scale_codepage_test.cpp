@@ -2,9 +2,12 @@
 // and 192 dpi (the dpi of Wine's prefix, LogPixels), what it draws and says where the process's
 // ANSI code page is not 932, and the application manifests of both built programs.
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "launcher_fixture.h"
+
+#include <tlhelp32.h>  // after <windows.h>, which it needs
 
 namespace {
 
@@ -288,16 +291,35 @@ TEST_F(LauncherCodePage, EnglishLocaleDrawsTheJapaneseNamesAndWarnsOnlyWithout93
 
 // The manifest of each built program: per-monitor v2 awareness with the system-aware fallback,
 // code page 932 asked for, and the common controls 6.
+// Manifest number `id` of the program, or "" when it has none.
+std::string ManifestOf(std::string const& exe, int id) {
+  HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return "";
+  std::string manifest;
+  if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(24))) {
+    char const* data = static_cast<char const*>(LockResource(LoadResource(module, found)));
+    if (data) manifest.assign(data, SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return manifest;
+}
+
+bool NamesCommonControlsSix(std::string const& manifest) {
+  std::size_t const dependency = manifest.find("<dependentAssembly>");
+  std::size_t const name =
+      manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"");
+  return dependency != std::string::npos && name != std::string::npos && dependency < name &&
+         manifest.find("publicKeyToken=\"6595b64144ccf1df\"") != std::string::npos;
+}
+
+// Both programs ask for the scale and the code page in the manifest the process starts with.
+// The editor names the common controls 6 there too; the launcher, whose only standard controls
+// are its boxes, in its second manifest, so that its start resolves none.
 TEST(ProgramManifest, AsksForScaleCodePageAndCommonControls) {
   for (std::string const& exe : {e2e::LauncherExe(), e2e::EditorExe()}) {
     SCOPED_TRACE(exe);
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_TRUE(module) << "could not load, error " << GetLastError();
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_TRUE(found) << "expected an RT_MANIFEST resource 1";
-    char const* data = static_cast<char const*>(LockResource(LoadResource(module, found)));
-    std::string const manifest(data, SizeofResource(module, found));
-    FreeLibrary(module);
+    std::string const manifest = ManifestOf(exe, 1);
+    ASSERT_FALSE(manifest.empty()) << "expected an RT_MANIFEST resource 1";
     for (char const* expected : {
              "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true"
              "</dpiAware>",
@@ -305,15 +327,68 @@ TEST(ProgramManifest, AsksForScaleCodePageAndCommonControls) {
              "PerMonitorV2, System</dpiAwareness>",
              "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">"
              "ja-JP</activeCodePage>",
-             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-             "publicKeyToken=\"6595b64144ccf1df\"",
          }) {
       EXPECT_NE(manifest.find(expected), std::string::npos) << "expected " << expected;
     }
-    std::size_t const dependency = manifest.find("<dependentAssembly>");
-    EXPECT_LT(dependency, manifest.find("Microsoft.Windows.Common-Controls"))
-        << "expected the common controls as a dependent assembly";
+    bool const launcher = exe == e2e::LauncherExe();
+    EXPECT_EQ(NamesCommonControlsSix(manifest), !launcher);
+    EXPECT_EQ(NamesCommonControlsSix(ManifestOf(exe, 2)), launcher);
   }
+}
+
+// The full paths of the modules loaded in the process.
+std::vector<std::string> ModulesOf(DWORD pid) {
+  std::vector<std::string> paths;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return paths;
+  MODULEENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
+    std::string path = entry.szExePath;
+    std::transform(path.begin(), path.end(), path.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    paths.push_back(path);
+  }
+  CloseHandle(snapshot);
+  return paths;
+}
+
+// The launcher starts without the common controls; its box brings the version 6 ones from the
+// system's side-by-side store.
+TEST(LauncherBoxes, TakeTheCommonControlsSixOfTheSystemStore) {
+  e2e::TestFolder folder("boxes");
+  ASSERT_TRUE(folder.InstallLauncher());
+  auto comctl = [](std::vector<std::string> const& modules) {
+    return std::find_if(modules.begin(), modules.end(), [](std::string const& m) {
+      return m.size() >= 12 && m.compare(m.size() - 12, 12, "comctl32.dll") == 0;
+    });
+  };
+  {
+    e2e::Process launcher = e2e::StartLauncher(folder);
+    ASSERT_TRUE(launcher.Started());
+    ASSERT_TRUE(e2e::WaitForLauncherWindow(launcher.Id()));
+    std::vector<std::string> const modules = ModulesOf(launcher.Id());
+    ASSERT_FALSE(modules.empty()) << "could not list the launcher's modules";
+    EXPECT_EQ(comctl(modules), modules.end()) << "expected no comctl32 at start: " << *comctl(modules);
+    EXPECT_EQ(e2e::CloseLauncher(launcher), 0u);
+  }
+  // Alt+1 held by this process: the launcher says so in a box.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_ALT, '1'));
+  struct Release {
+    ~Release() { UnregisterHotKey(nullptr, 1); }
+  } release;
+  e2e::Process launcher = e2e::StartLauncher(folder);
+  ASSERT_TRUE(launcher.Started());
+  HWND box = e2e::WaitForMessageBox(launcher.Id(), "Pimbo");
+  ASSERT_TRUE(box) << "expected the box of the held hot key";
+  std::vector<std::string> const modules = ModulesOf(launcher.Id());
+  auto const found = comctl(modules);
+  ASSERT_NE(found, modules.end()) << "expected the box to load comctl32";
+  EXPECT_NE(found->find("\\winsxs\\"), std::string::npos) << *found;
+  EXPECT_NE(found->find("common-controls_6595b64144ccf1df_6."), std::string::npos) << *found;
+  ASSERT_TRUE(e2e::DismissMessageBox(box));
+  ASSERT_TRUE(e2e::WaitForLauncherWindow(launcher.Id()));
+  EXPECT_EQ(e2e::CloseLauncher(launcher), 0u);
 }
 
 }  // namespace
