@@ -15,12 +15,6 @@
 #include <emmintrin.h>
 #endif
 
-using encoding_marks::IsUtf16;
-using encoding_marks::StartsWith;
-using encoding_marks::UTF16BE_MARK;
-using encoding_marks::UTF16LE_MARK;
-using encoding_marks::UTF8_MARK;
-
 namespace {
 
 std::size_t MarkLength(ProfileEncoding encoding) {

@@ -8,11 +8,9 @@
 
 #include "text_encoding.h"
 
-namespace encoding_marks {
-
-constexpr unsigned char UTF8_MARK[] = {0xEF, 0xBB, 0xBF};
-constexpr unsigned char UTF16LE_MARK[] = {0xFF, 0xFE};
-constexpr unsigned char UTF16BE_MARK[] = {0xFE, 0xFF};
+inline constexpr unsigned char UTF8_MARK[] = {0xEF, 0xBB, 0xBF};
+inline constexpr unsigned char UTF16LE_MARK[] = {0xFF, 0xFE};
+inline constexpr unsigned char UTF16BE_MARK[] = {0xFE, 0xFF};
 
 inline bool IsUtf16(ProfileEncoding encoding) {
   return encoding == ProfileEncoding::Utf16Le || encoding == ProfileEncoding::Utf16Be;
@@ -21,5 +19,3 @@ inline bool IsUtf16(ProfileEncoding encoding) {
 inline bool StartsWith(std::string_view bytes, const unsigned char* mark, std::size_t length) {
   return bytes.size() >= length && std::memcmp(bytes.data(), mark, length) == 0;
 }
-
-}  // namespace encoding_marks

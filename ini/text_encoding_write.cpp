@@ -9,12 +9,6 @@
 #include "profile_text.h"  // ProfileIsLeadByte, ProfileIsHeaderLine
 #include "text_encoding_marks.h"
 
-using encoding_marks::IsUtf16;
-using encoding_marks::StartsWith;
-using encoding_marks::UTF16BE_MARK;
-using encoding_marks::UTF16LE_MARK;
-using encoding_marks::UTF8_MARK;
-
 namespace {
 
 // "# 文字コード: シフトJIS" and a line end, in code page 932.
