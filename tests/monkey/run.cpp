@@ -489,9 +489,6 @@ class Runner {
     }
   }
 
-  // After an action: the editor answers within ANSWER_MS, its windows settle, and what the
-  // list and the dialogs show is taken down. False when the run is over (the dialog or the
-  // program ended, or it hangs).
   // The editor's processor time so far, in 100 ns units.
   ULONGLONG EditorTime() const {
     FILETIME created{}, ended{}, kernel{}, user{};
@@ -519,6 +516,9 @@ class Runner {
         3000);
   }
 
+  // After an action: the editor answers within ANSWER_MS, its windows settle, and what the
+  // list and the dialogs show is taken down. False when the run is over (the dialog or the
+  // program ended, or it hangs).
   bool Settle(std::string const& after) {
     if (!editor_.Running() || !IsWindow(settings_)) {
       ending_ = Ending::ByAction;
